@@ -1,0 +1,220 @@
+#include "cli.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../framework/exceptions.h"
+#include "file_hash.h"
+#include "file_name.h"
+#include "package_info.h"
+
+namespace {
+
+const char* const kColumns[] = {"Path", "Name", "Version", "UID", "Size", "Sig", "MD5 hash"};
+constexpr size_t kColumnCount = sizeof kColumns / sizeof kColumns[0];
+using Record = std::vector<std::string>;
+
+const char kUsage[] =
+    "Usage: pakrill-cli [--format table|tsv|csv|json] FILE...\n"
+    "Prints, for each FILE, its name, version, UID, size, signature flag and MD5 hash.\n"
+    "  --format F   table (default), tsv, csv or json\n"
+    "  --help       show this help\n"
+    "  --version    show the version\n";
+
+enum class Format { table, tsv, csv, json };
+
+// The same texts a row of the window shows, in the same order of work.
+Record Inspect(const char* pszPath) {
+    const CString strName = FileNameOfPath(pszPath);
+    const CString strHash = ComputeFileHash(pszPath);
+    const CPackageInfo info = ReadPackageInfo(pszPath);
+    return {pszPath,         strName.GetString(),      info.m_strVersion.GetString(),
+            info.m_strUid.GetString(), info.m_strSize.GetString(), info.m_strSig.GetString(),
+            strHash.GetString()};
+}
+
+std::string CsvField(const std::string& s) {
+    if (s.find_first_of(",\"\r\n") == std::string::npos)
+        return s;
+    std::string quoted = "\"";
+    for (char c : s)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char sz[8];
+                std::snprintf(sz, sizeof sz, "\\u%04x", c);
+                out += sz;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+// Tabs and line breaks inside a field would break the one-line-per-file shape.
+std::string TsvField(std::string s) {
+    for (char& c : s)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return s;
+}
+
+class Writer {
+public:
+    Writer(Format format, std::ostream& out) : m_format(format), m_out(out) {}
+
+    void Begin() {
+        if (m_format == Format::tsv || m_format == Format::csv)
+            WriteLine(Record(std::begin(kColumns), std::end(kColumns)));
+        else if (m_format == Format::json)
+            m_out << "[";
+    }
+
+    void Add(const Record& record) {
+        if (m_format == Format::table)
+            m_table.push_back(record);
+        else if (m_format == Format::json)
+            WriteJson(record);
+        else
+            WriteLine(record);
+        m_nRecords++;
+    }
+
+    void End() {
+        if (m_format == Format::json)
+            m_out << (m_nRecords ? "\n]\n" : "]\n");
+        else if (m_format == Format::table)
+            WriteTable();
+        m_out.flush();
+    }
+
+private:
+    void WriteLine(const Record& record) {
+        for (size_t i = 0; i < record.size(); ++i) {
+            if (m_format == Format::tsv)
+                m_out << (i ? "\t" : "") << TsvField(record[i]);
+            else
+                m_out << (i ? "," : "") << CsvField(record[i]);
+        }
+        m_out << (m_format == Format::csv ? "\r\n" : "\n");
+        m_out.flush();
+    }
+
+    void WriteJson(const Record& record) {
+        m_out << (m_nRecords ? ",\n  {" : "\n  {");
+        for (size_t i = 0; i < kColumnCount; ++i)
+            m_out << (i ? ", " : "") << JsonString(kColumns[i]) << ": " << JsonString(record[i]);
+        m_out << "}";
+        m_out.flush();
+    }
+
+    void WriteTable() {
+        size_t widths[kColumnCount];
+        for (size_t i = 0; i < kColumnCount; ++i)
+            widths[i] = std::strlen(kColumns[i]);
+        for (const Record& record : m_table)
+            for (size_t i = 0; i < kColumnCount; ++i)
+                widths[i] = std::max(widths[i], record[i].size());
+        auto row = [&](const Record& record) {
+            std::string line;
+            for (size_t i = 0; i < kColumnCount; ++i) {
+                line += record[i];
+                if (i + 1 < kColumnCount)
+                    line += std::string(widths[i] - record[i].size() + 2, ' ');
+            }
+            while (!line.empty() && line.back() == ' ')
+                line.pop_back();
+            m_out << line << "\n";
+        };
+        row(Record(std::begin(kColumns), std::end(kColumns)));
+        for (const Record& record : m_table)
+            row(record);
+    }
+
+    Format m_format;
+    std::ostream& m_out;
+    std::vector<Record> m_table;
+    size_t m_nRecords = 0;
+};
+
+}  // namespace
+
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    Format format = Format::table;
+    std::vector<const char*> files;
+    bool bOptionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (bOptionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            files.push_back(argv[i]);
+        } else if (arg == "--") {
+            bOptionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            out << kUsage;
+            return 0;
+        } else if (arg == "--version") {
+            out << "pakrill-cli 1.0.0\n";
+            return 0;
+        } else if (arg == "--format" || arg.rfind("--format=", 0) == 0) {
+            std::string value;
+            if (arg == "--format") {
+                if (++i >= argc) {
+                    err << "pakrill-cli: --format needs a value\n" << kUsage;
+                    return 2;
+                }
+                value = argv[i];
+            } else {
+                value = arg.substr(std::strlen("--format="));
+            }
+            if (value == "table")
+                format = Format::table;
+            else if (value == "tsv")
+                format = Format::tsv;
+            else if (value == "csv")
+                format = Format::csv;
+            else if (value == "json")
+                format = Format::json;
+            else {
+                err << "pakrill-cli: unknown format '" << value << "'\n" << kUsage;
+                return 2;
+            }
+        } else {
+            err << "pakrill-cli: unknown option '" << arg << "'\n" << kUsage;
+            return 2;
+        }
+    }
+    if (files.empty()) {
+        err << "pakrill-cli: no FILE given\n" << kUsage;
+        return 2;
+    }
+
+    Writer writer(format, out);
+    writer.Begin();
+    int nStatus = 0;
+    for (const char* pszPath : files) {
+        try {
+            writer.Add(Inspect(pszPath));
+        } catch (const CException& e) {
+            out.flush();
+            err << "pakrill-cli: " << e.GetErrorMessage().GetString() << "\n";
+            err.flush();
+            nStatus = 1;
+        }
+    }
+    writer.End();
+    return nStatus;
+}

@@ -1,0 +1,76 @@
+#include "file.h"
+
+CFile::~CFile() { Close(); }
+
+CString CFile::FullPathOf(const char* pszFileName) {
+    if (!pszFileName || !*pszFileName)
+        return CString(pszFileName);
+    char szFull[MAX_PATH];
+    char* pszPart = nullptr;
+    const DWORD n = GetFullPathNameA(pszFileName, MAX_PATH, szFull, &pszPart);
+    if (n == 0 || n >= MAX_PATH)
+        return CString(pszFileName);
+    return CString(szFull);
+}
+
+BOOL CFile::Open(const char* pszFileName, UINT /*nOpenFlags*/, CFileException* pError) {
+    Close();
+    m_strFilePath = FullPathOf(pszFileName);
+    // Share mode 0: no other opener, as the whole program reads files this way.
+    HANDLE h = CreateFileA(pszFileName ? pszFileName : "", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD dwError = GetLastError();
+        if (pError)
+            *pError = CFileException(CFileException::OsErrorToCause(static_cast<LONG>(dwError)),
+                                     static_cast<LONG>(dwError), m_strFilePath);
+        return FALSE;
+    }
+    m_hFile = h;
+    return TRUE;
+}
+
+void CFile::OpenOrThrow(const char* pszFileName) {
+    CFileException error;
+    if (!Open(pszFileName, modeRead | shareCompat, &error))
+        throw error;
+}
+
+bool CFile::IsOpen() const noexcept { return m_hFile != INVALID_HANDLE_VALUE; }
+
+void CFile::ThrowLastError() const {
+    const LONG lError = static_cast<LONG>(GetLastError());
+    throw CFileException(CFileException::OsErrorToCause(lError), lError, m_strFilePath);
+}
+
+ULONGLONG CFile::GetLength() const {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(m_hFile, &size))
+        ThrowLastError();
+    return static_cast<ULONGLONG>(size.QuadPart);
+}
+
+UINT CFile::Read(void* pBuffer, UINT nCount) {
+    DWORD dwRead = 0;
+    if (nCount == 0)
+        return 0;
+    if (!ReadFile(m_hFile, pBuffer, nCount, &dwRead, nullptr))
+        ThrowLastError();
+    return dwRead;
+}
+
+ULONGLONG CFile::Seek(LONGLONG lOffset, UINT nFrom) {
+    LARGE_INTEGER distance;
+    LARGE_INTEGER position;
+    distance.QuadPart = lOffset;
+    const DWORD dwMethod = nFrom == begin ? FILE_BEGIN : nFrom == current ? FILE_CURRENT : FILE_END;
+    if (!SetFilePointerEx(m_hFile, distance, &position, dwMethod))
+        ThrowLastError();
+    return static_cast<ULONGLONG>(position.QuadPart);
+}
+
+void CFile::Close() noexcept {
+    if (m_hFile != INVALID_HANDLE_VALUE)
+        CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+}

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli.h"
+#include "test_files.h"
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun RunWith(std::vector<std::string> args) {
+    args.insert(args.begin(), "pakrill-cli");
+    std::vector<const char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
+    std::ostringstream out, err;
+    const int status = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+    return {status, out.str(), err.str()};
+}
+
+#ifdef _WIN32
+const char kSep = '\\';
+#else
+const char kSep = '/';
+#endif
+
+}  // namespace
+
+TEST(Cli, TsvHasHeaderAndOneLinePerFileInArgumentOrder) {
+    TempDir dir;
+    const std::string a = dir.Write("a.sis", MakeBytes(72, {{0, 0x2A, 4}, {40, 1, 2}, {68, 1, 4}}));
+    const std::string b = dir.Write("b.sis", {});
+    const CliRun run = RunWith({"--format", "tsv", a, b});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out,
+              "Path\tName\tVersion\tUID\tSize\tSig\tMD5 hash\n" + a + "\ta.sis\t1.0.0\t0x2a\t0 Kb\tYes\t" +
+                  "104E48CFF9D8192894F115F5FB9E2C9D\n" + b + "\tb.sis\t0.0.0\t0\t0 Kb\t\tD41D8CD98F00B204E9800998ECF8427E\n");
+}
+
+TEST(Cli, UnreadableFileIsReportedAndTheRestFollow) {
+    TempDir dir;
+    const std::string good = dir.Write("good.sis", {});
+    const std::string gone = dir.PathOf("gone.sis");
+    const CliRun run = RunWith({"--format=csv", gone, good});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "pakrill-cli: " + gone + " was not found.\n");
+    EXPECT_EQ(run.out, "Path,Name,Version,UID,Size,Sig,MD5 hash\r\n" + good +
+                           ",good.sis,0.0.0,0,0 Kb,,D41D8CD98F00B204E9800998ECF8427E\r\n");
+}
+
+TEST(Cli, QuotingKeepsFieldsWhole) {
+    TempDir dir;
+#ifdef _WIN32
+    // Windows names cannot hold a quote; its separators still need escaping in JSON.
+    const std::string path = dir.Write("odd, name.sis", {});
+    std::string jsonPath;
+    for (char c : path)
+        jsonPath += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    const std::string csvName = "\"odd, name.sis\"";
+    const std::string jsonName = "\"Name\": \"odd, name.sis\"";
+#else
+    const std::string path = dir.Write("odd, \"quoted\".sis", {});
+    const std::string jsonPath = dir.PathOf("odd, \\\"quoted\\\".sis");
+    const std::string csvName = "\"odd, \"\"quoted\"\".sis\"";
+    const std::string jsonName = "\"Name\": \"odd, \\\"quoted\\\".sis\"";
+#endif
+    const CliRun csv = RunWith({"--format", "csv", path});
+    EXPECT_NE(csv.out.find("\r\n\"" + dir.Path().string()), std::string::npos) << csv.out;
+    EXPECT_NE(csv.out.find("," + csvName + ","), std::string::npos) << csv.out;
+    const CliRun json = RunWith({"--format", "json", path});
+    EXPECT_NE(json.out.find(jsonName), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"Path\": \"" + jsonPath + "\""), std::string::npos) << json.out;
+    EXPECT_EQ(json.out.front(), '[');
+    EXPECT_EQ(json.out.substr(json.out.size() - 2), "]\n");
+    EXPECT_EQ(RunWith({"--format", "json", dir.PathOf("none")}).out, "[]\n");
+}
+
+TEST(Cli, TableAlignsColumns) {
+    TempDir dir;
+    const std::string path = dir.Write("x.sis", {});
+    const CliRun run = RunWith({path});
+    ASSERT_EQ(run.status, 0);
+    const size_t eol = run.out.find('\n');
+    const std::string header = run.out.substr(0, eol);
+    const std::string row = run.out.substr(eol + 1);
+    EXPECT_EQ(header.find("Name"), row.find("  x.sis") + 2) << run.out;
+    EXPECT_EQ(header.find("MD5 hash"), row.find("D41D8CD98F00B204E9800998ECF8427E")) << run.out;
+    EXPECT_EQ(path.substr(path.rfind(kSep) + 1), "x.sis");
+}
+
+TEST(Cli, UsageErrors) {
+    const std::vector<std::vector<std::string>> cases = {
+        {}, {"--format"}, {"--format", "xml", "f"}, {"--frobnicate", "f"},
+    };
+    for (const auto& args : cases) {
+        const CliRun run = RunWith(args);
+        EXPECT_EQ(run.status, 2) << (args.empty() ? "(no arguments)" : args[0]);
+        EXPECT_EQ(run.err.rfind("pakrill-cli: ", 0), 0u);
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(RunWith({"--version"}).out, "pakrill-cli 1.0.0\n");
+    EXPECT_EQ(RunWith({"--help"}).status, 0);
+}

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "file.h"
+#include "test_files.h"
+
+#ifdef _WIN32
+// Holds a file open the way another program could: with no sharing at all.
+struct HeldOpen {
+    explicit HeldOpen(const std::string& path)
+        : h(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~HeldOpen() { CloseHandle(h); }
+    HANDLE h;
+};
+#endif
+
+TEST(CFile, ReadsShortAtTheEndAndSeeksPastIt) {
+    TempDir dir;
+    const std::string path = dir.Write("five", {1, 2, 3, 4, 5});
+    CFile file;
+    file.OpenOrThrow(path.c_str());
+    EXPECT_EQ(file.GetLength(), 5u);
+
+    unsigned char buf[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+    file.Seek(3, CFile::begin);
+    EXPECT_EQ(file.Read(buf, 4), 2u);
+    EXPECT_EQ(buf[0], 4);
+    EXPECT_EQ(buf[1], 5);
+    EXPECT_EQ(buf[2], 9) << "bytes past the end are left as they were";
+
+    EXPECT_EQ(file.Seek(68, CFile::begin), 68u);
+    EXPECT_EQ(file.Read(buf, 4), 0u);
+}
+
+TEST(CFile, LengthIsSixtyFourBits) {
+    TempDir dir;
+    const std::string path = dir.WriteSized("big", 5ull << 30);
+    CFile file;
+    file.OpenOrThrow(path.c_str());
+    EXPECT_EQ(file.GetLength(), 5ull << 30);
+}
+
+TEST(CFile, ClosesWhenDestroyed) {
+    TempDir dir;
+    const std::string path = dir.Write("a", {1});
+    {
+        CFile file;
+        file.OpenOrThrow(path.c_str());
+    }
+    // With no sharing, a second open would fail if the first were still open.
+    CFile again;
+    EXPECT_TRUE(again.Open(path.c_str(), CFile::modeRead | CFile::shareCompat));
+}
+
+// Every way an open can fail names the true cause and a full path, never an empty one.
+TEST(CFile, OpenFailuresCarryTheirCause) {
+    TempDir dir;
+    const std::string existing = dir.Write("held.sis", {1, 2, 3});
+    struct Case {
+        const char* what;
+        std::string path;
+        int cause;
+        std::string message;
+    };
+    std::vector<Case> cases = {
+        {"missing file", dir.PathOf("missing.sis"), CFileException::fileNotFound,
+         CFile::FullPathOf(dir.PathOf("missing.sis").c_str()).GetString() + std::string(" was not found.")},
+        {"missing folder", dir.PathOf("nowhere/x.sis"), CFileException::fileNotFound, ""},
+        {"folder", dir.Path().string(), CFileException::accessDenied,
+         "Access to " + dir.Path().string() + " was denied."},
+    };
+#ifdef _WIN32
+    HeldOpen held(existing);
+    ASSERT_NE(held.h, INVALID_HANDLE_VALUE);
+    cases.push_back({"held open without sharing", existing, CFileException::sharingViolation,
+                     existing + " is in use by another program and cannot be read."});
+    const std::string longPath = dir.PathOf(std::string(300, 'x') + ".sis");
+    cases.push_back({"path too long", longPath, CFileException::badPath,
+                     "The path " + longPath + " is too long to be opened."});
+#else
+    const std::string longPath = dir.PathOf(std::string(300, 'x') + ".sis");
+    cases.push_back({"name too long", longPath, CFileException::badPath,
+                     "The path " + longPath + " is too long to be opened."});
+#endif
+    for (const Case& c : cases) {
+        CFile file;
+        CFileException error;
+        EXPECT_FALSE(file.Open(c.path.c_str(), CFile::modeRead | CFile::shareCompat, &error)) << c.what;
+        EXPECT_EQ(error.m_cause, c.cause) << c.what;
+        EXPECT_FALSE(error.m_strFileName.IsEmpty()) << c.what;
+        if (!c.message.empty()) {
+            EXPECT_STREQ(error.GetErrorMessage(), c.message.c_str()) << c.what;
+        }
+        EXPECT_THROW(file.OpenOrThrow(c.path.c_str()), CFileException) << c.what;
+    }
+}
+
+TEST(CFile, RelativePathsGetTheirFullPath) {
+    CFileException error;
+    CFile file;
+    ASSERT_FALSE(file.Open("no-such-package.sis", CFile::modeRead, &error));
+    const std::string name = error.m_strFileName.GetString();
+    EXPECT_GT(name.size(), std::string("no-such-package.sis").size());
+    EXPECT_EQ(name.substr(name.size() - 19), "no-such-package.sis");
+}

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include "exceptions.h"
+#include "package_info.h"
+#include "test_files.h"
+
+namespace {
+
+constexpr uint32_t kUid2Release5 = 0x1000006D;
+constexpr uint32_t kUid2Release6 = 0x10003A12;
+constexpr uint32_t kUid3Install = 0x10000419;
+
+struct HeaderCase {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    const char* version;
+    const char* uid;
+    const char* size;
+    const char* sig;
+};
+
+}  // namespace
+
+TEST(ReadPackageInfo, HeaderTexts) {
+    const HeaderCase cases[] = {
+        {"empty file", {}, "0.0.0", "0", "0 Kb", ""},
+        {"3-byte file keeps the bytes it has", {0x2A, 0x01, 0x02}, "0.0.0", "0x2012a", "0 Kb", ""},
+        {"version 1.2.3", MakeBytes(72, {{40, 1, 2}, {42, 2, 2}, {44, 3, 4}}), "1.2.3", "0", "0 Kb", ""},
+        {"unsigned 16-bit numbers, signed variant",
+         MakeBytes(72, {{40, 0xFFFF, 2}, {42, 0xFFFF, 2}, {44, 0xFFFFFFFF, 4}}), "65535.65535.-1", "0", "0 Kb", ""},
+        {"variant from 2^31 prints negative", MakeBytes(72, {{44, 0x80000000u, 4}}), "0.0.-2147483648", "0", "0 Kb",
+         ""},
+        {"UID 0x2a", MakeBytes(72, {{0, 0x2A, 4}}), "0.0.0", "0x2a", "0 Kb", ""},
+        {"UID in lower case", MakeBytes(72, {{0, 0xA0000F61u, 4}}), "0.0.0", "0xa0000f61", "0 Kb", ""},
+        {"signature pointer, top byte only", MakeBytes(72, {{71, 1, 1}}), "0.0.0", "0", "0 Kb", "Yes"},
+        {"70-byte file: bytes 68 and 69 decide", MakeBytes(70, {{69, 0x80, 1}}), "0.0.0", "0", "0 Kb", "Yes"},
+        {"70-byte file without them", MakeBytes(70, {{40, 7, 2}}), "7.0.0", "0", "0 Kb", ""},
+        {"release 6 package with a signature",
+         MakeBytes(100, {{0, 0x10005A5A, 4}, {4, kUid2Release6, 4}, {8, kUid3Install, 4}, {68, 0x60, 4}}), "0.0.0",
+         "0x10005a5a", "0 Kb", "Yes"},
+        {"release 5 package: offset 68 starts the language list",
+         MakeBytes(100, {{4, kUid2Release5, 4}, {8, kUid3Install, 4}, {68, 1, 4}}), "0.0.0", "0", "0 Kb", ""},
+        {"release 5 UID2 alone is not enough",
+         MakeBytes(100, {{4, kUid2Release5, 4}, {8, 0x12345678, 4}, {68, 1, 4}}), "0.0.0", "0", "0 Kb", "Yes"},
+        {"1,023 bytes", std::vector<uint8_t>(1023), "0.0.0", "0", "0 Kb", ""},
+        {"1,024 bytes", std::vector<uint8_t>(1024), "0.0.0", "0", "1 Kb", ""},
+    };
+    TempDir dir;
+    int n = 0;
+    for (const HeaderCase& c : cases) {
+        const std::string path = dir.Write("case" + std::to_string(n++) + ".sis", c.bytes);
+        const CPackageInfo info = ReadPackageInfo(path.c_str());
+        EXPECT_STREQ(info.m_strVersion, c.version) << c.what;
+        EXPECT_STREQ(info.m_strUid, c.uid) << c.what;
+        EXPECT_STREQ(info.m_strSize, c.size) << c.what;
+        EXPECT_STREQ(info.m_strSig, c.sig) << c.what;
+        EXPECT_EQ(info.m_dwLength, c.bytes.size()) << c.what;
+    }
+}
+
+TEST(ReadPackageInfo, SizeComesFromTheWholeLength) {
+    TempDir dir;
+    struct Case {
+        uint64_t length;
+        const char* size;
+        uint32_t low32;
+    } const cases[] = {
+        {10485760, "10240 Kb", 10485760},
+        {5ull << 30, "5242880 Kb", 1u << 30},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.WriteSized("sized" + std::to_string(c.length), c.length);
+        const CPackageInfo info = ReadPackageInfo(path.c_str());
+        EXPECT_STREQ(info.m_strSize, c.size);
+        EXPECT_EQ(info.m_dwLength, c.low32);
+    }
+}
+
+TEST(ReadPackageInfo, MissingFileRaisesNotFound) {
+    TempDir dir;
+    const std::string path = dir.PathOf("gone.sis");
+    try {
+        ReadPackageInfo(path.c_str());
+        FAIL() << "no error raised";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
+        EXPECT_STREQ(e.GetErrorMessage(), (path + " was not found.").c_str());
+    }
+}
