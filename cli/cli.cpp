@@ -1,7 +1,13 @@
 #include "cli.h"
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <filesystem>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../framework/exceptions.h"
@@ -72,6 +78,101 @@ std::string TsvField(std::string s) {
             c = ' ';
     return s;
 }
+
+// Caps the bytes that files being hashed at the same time may hold in memory, so
+// working on several files at once costs no more memory than the largest one.
+class ByteBudget {
+public:
+    explicit ByteBudget(ULONGLONG nCapacity) : m_nCapacity(nCapacity) {}
+
+    ULONGLONG Acquire(ULONGLONG nBytes) {
+        nBytes = std::min(nBytes, m_nCapacity);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_cv.wait(lock, [&] { return m_nUsed == 0 || m_nUsed + nBytes <= m_nCapacity; });
+        m_nUsed += nBytes;
+        return nBytes;
+    }
+
+    void Release(ULONGLONG nBytes) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_nUsed -= nBytes;
+        }
+        m_cv.notify_all();
+    }
+
+private:
+    const ULONGLONG m_nCapacity;
+    ULONGLONG m_nUsed = 0;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+};
+
+// The bytes the digest of this file will read: none at or above the limit.
+ULONGLONG DigestBytes(const char* pszPath) {
+    std::error_code ec;
+    const std::uintmax_t nSize = std::filesystem::file_size(pszPath, ec);
+    return ec || nSize >= kHashSizeLimit ? 0 : static_cast<ULONGLONG>(nSize);
+}
+
+struct Outcome {
+    Record record;
+    std::string strError;
+    bool bDone = false;
+};
+
+// Inspects the files on a few threads and hands the outcomes over in argument order.
+class Inspector {
+public:
+    explicit Inspector(const std::vector<const char*>& files)
+        : m_files(files), m_outcomes(files.size()), m_budget(kHashSizeLimit) {
+        const size_t nThreads = std::min<size_t>(std::max(2u, std::thread::hardware_concurrency()), 8);
+        for (size_t i = 0; i < std::min(nThreads, files.size()); ++i)
+            m_threads.emplace_back([this] { Work(); });
+    }
+
+    ~Inspector() {
+        m_next.store(m_files.size());
+        for (std::thread& t : m_threads)
+            t.join();
+    }
+
+    Outcome Take(size_t nIndex) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_cv.wait(lock, [&] { return m_outcomes[nIndex].bDone; });
+        return std::move(m_outcomes[nIndex]);
+    }
+
+private:
+    void Work() {
+        for (size_t i; (i = m_next.fetch_add(1)) < m_files.size();) {
+            Outcome outcome;
+            const ULONGLONG nHeld = m_budget.Acquire(DigestBytes(m_files[i]));
+            try {
+                outcome.record = Inspect(m_files[i]);
+            } catch (const CException& e) {
+                outcome.strError = e.GetErrorMessage().GetString();
+            } catch (const std::exception& e) {
+                outcome.strError = std::string(m_files[i]) + ": " + e.what();
+            }
+            m_budget.Release(nHeld);
+            outcome.bDone = true;
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_outcomes[i] = std::move(outcome);
+            }
+            m_cv.notify_all();
+        }
+    }
+
+    const std::vector<const char*>& m_files;
+    std::vector<Outcome> m_outcomes;
+    ByteBudget m_budget;
+    std::atomic<size_t> m_next{0};
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::vector<std::thread> m_threads;
+};
 
 class Writer {
 public:
@@ -205,12 +306,14 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     Writer writer(format, out);
     writer.Begin();
     int nStatus = 0;
-    for (const char* pszPath : files) {
-        try {
-            writer.Add(Inspect(pszPath));
-        } catch (const CException& e) {
+    Inspector inspector(files);
+    for (size_t i = 0; i < files.size(); ++i) {
+        Outcome outcome = inspector.Take(i);
+        if (outcome.strError.empty()) {
+            writer.Add(outcome.record);
+        } else {
             out.flush();
-            err << "pakrill-cli: " << e.GetErrorMessage().GetString() << "\n";
+            err << "pakrill-cli: " << outcome.strError << "\n";
             err.flush();
             nStatus = 1;
         }

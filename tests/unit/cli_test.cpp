@@ -109,3 +109,32 @@ TEST(Cli, UsageErrors) {
     EXPECT_EQ(RunWith({"--version"}).out, "pakrill-cli 1.0.0\n");
     EXPECT_EQ(RunWith({"--help"}).status, 0);
 }
+
+// Files are inspected on several threads; records and errors still come in argument order.
+TEST(Cli, ManyFilesKeepArgumentOrder) {
+    TempDir dir;
+    std::vector<std::string> args = {"--format", "tsv"};
+    std::string expectedErr;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".sis";
+        if (i % 13 == 5) {
+            args.push_back(dir.PathOf(name));
+            expectedErr += "pakrill-cli: " + dir.PathOf(name) + " was not found.\n";
+            continue;
+        }
+        // Larger files first, so later ones would finish sooner if order slipped.
+        const std::string path = dir.Write(name, MakeBytes(static_cast<size_t>(40 - i) * 20000, {{0, 0x2A, 4}}));
+        args.push_back(path);
+    }
+    const CliRun run = RunWith(args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, expectedErr);
+    size_t nFrom = 0;
+    for (size_t i = 2; i < args.size(); ++i) {
+        if (args[i].find("f") == std::string::npos || run.err.find(args[i]) != std::string::npos)
+            continue;
+        const size_t nAt = run.out.find(args[i] + "\t", nFrom);
+        ASSERT_NE(nAt, std::string::npos) << args[i] << " missing or out of order";
+        nFrom = nAt + 1;
+    }
+}
