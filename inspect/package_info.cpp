@@ -1,11 +1,13 @@
 #include "package_info.h"
 
 #include "../framework/file.h"
+#include "sis9.h"
 
 namespace {
 
 constexpr DWORD kUidEpocRelease5 = 0x1000006D;
 constexpr DWORD kUidEpocInstallFile = 0x10000419;
+constexpr DWORD kUidSymbian9 = 0x10201A7A;
 
 // Little-endian bytes up to the count the read returned; missing bytes stay zero.
 DWORD ReadLittleEndian(CFile& file, UINT nBytes) {
@@ -42,6 +44,17 @@ CPackageInfo ReadPackageInfo(const char* pszPath) {
     info.m_nMajor = static_cast<int>(ReadLittleEndian(file, 2));
     info.m_nMinor = static_cast<int>(ReadLittleEndian(file, 2));
     info.m_nVariant = static_cast<int>(ReadLittleEndian(file, 4));
+
+    // Symbian 9 packages keep their facts in a compressed controller, not at fixed
+    // offsets; one that does not parse completely keeps the fixed-offset texts.
+    Sis9Facts facts;
+    if (info.m_dwUid == kUidSymbian9 && ReadSis9Facts(file, nLength, facts)) {
+        info.m_dwUid = facts.dwUid;
+        info.m_nMajor = facts.nMajor;
+        info.m_nMinor = facts.nMinor;
+        info.m_nVariant = facts.nBuild;
+        info.m_strSig = facts.bSigned ? "Yes" : "";
+    }
 
     info.m_strVersion.Format("%d.%d.%d", info.m_nMajor, info.m_nMinor, info.m_nVariant);
     info.m_strUid.Format("%#x", info.m_dwUid);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "exceptions.h"
 #include "package_info.h"
 #include "test_files.h"
@@ -86,4 +88,42 @@ TEST(ReadPackageInfo, MissingFileRaisesNotFound) {
         EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
         EXPECT_STREQ(e.GetErrorMessage(), (path + " was not found.").c_str());
     }
+}
+
+// Real packages, old and new side by side: Symbian 9 facts come from the
+// controller, every other file keeps its fixed-offset texts.
+TEST(ReadPackageInfo, RealPackages) {
+    const std::filesystem::path corpus = CorpusDir();
+    if (corpus.empty())
+        GTEST_SKIP() << "PAKRILL_CORPUS is not set to the folder of real packages";
+    struct Case {
+        const char* path;
+        const char* version;
+        const char* uid;
+        const char* size;
+        const char* sig;
+    } const cases[] = {
+        {"bt-sender/BT_Sender_3rdEd.SIS", "0.79.0", "0xa0000f61", "12 Kb", ""},
+        {"bt-sender/BT_Sender_3rdEd_signed.SIS", "0.79.0", "0xa0000f61", "13 Kb", "Yes"},
+        {"ybrowser-old/Y_Browser_3rdEd_Full.SIS", "0.89.0", "0xa00007a6", "484 Kb", ""},
+        {"ybrowser-old/Y_Browser_3rdEd_Full_089_0.SIS", "0.89.0", "0xa00007a6", "484 Kb", "Yes"},
+        {"ybrowser-old/Release/PushL/older/Y_Browser_050_0_1StEd.SIS", "0.50.0", "0x101f7bbf", "34 Kb", ""},
+    };
+    for (const Case& c : cases) {
+        const CPackageInfo info = ReadPackageInfo((corpus / c.path).string().c_str());
+        EXPECT_STREQ(info.m_strVersion, c.version) << c.path;
+        EXPECT_STREQ(info.m_strUid, c.uid) << c.path;
+        EXPECT_STREQ(info.m_strSize, c.size) << c.path;
+        EXPECT_STREQ(info.m_strSig, c.sig) << c.path;
+    }
+
+    // Cut short, a Symbian 9 package is a file like any other.
+    std::ifstream in(corpus / "bt-sender/BT_Sender_3rdEd.SIS", std::ios::binary);
+    std::vector<uint8_t> head(300);
+    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    TempDir dir;
+    const CPackageInfo info = ReadPackageInfo(dir.Write("cut.sis", head).c_str());
+    EXPECT_STREQ(info.m_strUid, "0x10201a7a");
+    EXPECT_STREQ(info.m_strVersion, "2.0.46950");
+    EXPECT_STREQ(info.m_strSig, "Yes");
 }

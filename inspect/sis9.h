@@ -1,0 +1,37 @@
+#pragma once
+#include <cstddef>
+
+#include "../framework/types.h"
+
+class CFile;
+
+// What a Symbian 9 package says about itself inside its compressed controller.
+struct Sis9Facts {
+    DWORD dwUid = 0;
+    int nMajor = 0;
+    int nMinor = 0;
+    int nBuild = 0;
+    bool bSigned = false;
+};
+
+enum class Sis9Status { NotSis9, Complete, NeedMore };
+
+struct Sis9Result {
+    Sis9Status status;
+    // With NeedMore: the length of the prefix to pass next; never past the file's end.
+    size_t nNeeded;
+};
+
+// Every answer needs this much of the file first (all of it when shorter): the
+// fields in front of the controller must lie inside it.
+constexpr size_t kSis9HeadBytes = 65536;
+
+// Parses the first nSize bytes of a file of nFileLength bytes. Complete fills
+// facts; NotSis9 means not a Symbian 9 package or not a sound one (facts untouched).
+Sis9Result ParseSis9(const BYTE* pData, size_t nSize, ULONGLONG nFileLength, Sis9Facts& facts);
+
+// Reads just the bytes needed from the start of an open file of nFileLength bytes.
+// True only for a Symbian 9 package whose controller parses completely. Bad
+// content gives false; only the file's own read errors throw. Leaves the file
+// position anywhere.
+bool ReadSis9Facts(CFile& file, ULONGLONG nFileLength, Sis9Facts& facts);
