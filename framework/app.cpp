@@ -1,0 +1,58 @@
+#include "app.h"
+
+#include <ole2.h>
+
+namespace {
+CWinApp* s_pApp = nullptr;
+int s_nOleInits = 0;
+
+CString ExecutableBaseName() {
+    char szPath[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    CString strPath(szPath);
+    int nStart = strPath.ReverseFind('\\') + 1;
+    CString strName = strPath.Mid(nStart);
+    int nDot = strName.ReverseFind('.');
+    return nDot > 0 ? strName.Mid(0, nDot) : strName;
+}
+}  // namespace
+
+CWinApp::CWinApp(const char* pszAppName)
+    : m_strAppName(pszAppName ? CString(pszAppName) : ExecutableBaseName()) {
+    s_pApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (s_pApp == this)
+        s_pApp = nullptr;
+}
+
+int CWinApp::ShowMessageBox(HWND hWndOwner, const char* pszText, UINT nType) {
+    return ::MessageBoxA(hWndOwner, pszText, m_strAppName, nType);
+}
+
+CWinApp* AfxGetApp() noexcept { return s_pApp; }
+
+HINSTANCE AfxGetInstanceHandle() noexcept { return ::GetModuleHandleA(nullptr); }
+
+BOOL AfxOleInit() {
+    if (FAILED(::OleInitialize(nullptr)))
+        return FALSE;
+    ++s_nOleInits;
+    return TRUE;
+}
+
+int AfxWinMain() {
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp)
+        return -1;
+    // Only the dialog-based life is supported: InitInstance runs the program and
+    // returns FALSE, so there is no message loop of the application's own.
+    pApp->InitInstance();
+    if (pApp->m_pMainWnd && pApp->m_pMainWnd->m_hWnd)
+        ::DestroyWindow(pApp->m_pMainWnd->m_hWnd);
+    int nExitCode = pApp->ExitInstance();
+    for (; s_nOleInits > 0; --s_nOleInits)
+        ::OleUninitialize();
+    return nExitCode;
+}

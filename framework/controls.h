@@ -1,0 +1,22 @@
+#pragma once
+#include "cstring.h"
+#include "wnd.h"
+
+#include <commctrl.h>
+
+// A list-view control; each call is one message to it, so a call from another
+// thread is carried out on the thread that owns the control.
+class CListCtrl : public CWnd {
+public:
+    int InsertColumn(int nCol, const char* pszHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1);
+    // Inserts a row with its first column's text; returns its index or -1.
+    int InsertItem(int nItem, const char* pszText);
+    BOOL SetItemText(int nItem, int nSubItem, const char* pszText);
+    CString GetItemText(int nItem, int nSubItem) const;
+    BOOL SetItemState(int nItem, UINT nState, UINT nMask);
+    int GetItemCount() const;
+    int GetNextItem(int nItem, int nFlags) const;
+    BOOL DeleteItem(int nItem);
+};
+
+class CButton : public CWnd {};

@@ -1,0 +1,112 @@
+#pragma once
+#include <cstddef>
+
+#include "types.h"
+#include <shellapi.h>
+
+class CWnd;
+
+// How an entry recognises its message.
+enum class MessageMatch : unsigned char {
+    message,  // the message alone
+    command,  // WM_COMMAND from a menu, an accelerator or a button click, by id
+    control,  // WM_COMMAND from a control, by id and notification code
+    notify,   // WM_NOTIFY, by control id and notification code
+};
+
+// One row of a message map: what it answers and a function that unpacks the
+// message's parameters and calls the member handler.
+struct MessageEntry {
+    UINT nMessage;
+    MessageMatch match;
+    UINT nId;
+    UINT nCode;
+    LRESULT (*pfnCall)(CWnd* pWnd, WPARAM wParam, LPARAM lParam);
+};
+
+// A class's own entries, searched in order, then its base class's map.
+struct MessageMap {
+    const MessageMap* pBaseMap;
+    const MessageEntry* pEntries;
+    size_t nEntries;
+};
+
+bool MessageEntryMatches(const MessageEntry& entry, UINT nMessage, WPARAM wParam, LPARAM lParam) noexcept;
+
+// The kinds of entry. Each is called with the handler as its template argument,
+// e.g. msg::Size<&CMainDialog::OnSize>(); the comment gives the handler's signature.
+namespace msg {
+namespace detail {
+template <class F> struct ClassOf;
+template <class C, class R, class... A> struct ClassOf<R (C::*)(A...)> { using type = C; };
+template <auto F> auto* Self(CWnd* pWnd) { return static_cast<typename ClassOf<decltype(F)>::type*>(pWnd); }
+}  // namespace detail
+
+// LRESULT OnMessage(WPARAM wParam, LPARAM lParam)
+template <auto F> constexpr MessageEntry Message(UINT nMessage) {
+    return {nMessage, MessageMatch::message, 0, 0,
+            [](CWnd* p, WPARAM w, LPARAM l) -> LRESULT { return (detail::Self<F>(p)->*F)(w, l); }};
+}
+
+// BOOL OnInitDialog()
+template <auto F> constexpr MessageEntry InitDialog() {
+    return {WM_INITDIALOG, MessageMatch::message, 0, 0,
+            [](CWnd* p, WPARAM, LPARAM) -> LRESULT { return (detail::Self<F>(p)->*F)(); }};
+}
+
+// void OnPaint()
+template <auto F> constexpr MessageEntry Paint() {
+    return {WM_PAINT, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM, LPARAM) -> LRESULT {
+                (detail::Self<F>(p)->*F)();
+                return 0;
+            }};
+}
+
+// void OnSize(UINT nType, int cx, int cy)
+template <auto F> constexpr MessageEntry Size() {
+    return {WM_SIZE, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM l) -> LRESULT {
+                (detail::Self<F>(p)->*F)(static_cast<UINT>(w), LOWORD(l), HIWORD(l));
+                return 0;
+            }};
+}
+
+// HCURSOR OnQueryDragIcon()
+template <auto F> constexpr MessageEntry QueryDragIcon() {
+    return {WM_QUERYDRAGICON, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM, LPARAM) -> LRESULT {
+                return reinterpret_cast<LRESULT>((detail::Self<F>(p)->*F)());
+            }};
+}
+
+// void OnDropFiles(HDROP hDropInfo)
+template <auto F> constexpr MessageEntry DropFiles() {
+    return {WM_DROPFILES, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM) -> LRESULT {
+                (detail::Self<F>(p)->*F)(reinterpret_cast<HDROP>(w));
+                return 0;
+            }};
+}
+
+// void OnCommand()
+template <auto F> constexpr MessageEntry Command(UINT nId) {
+    return {WM_COMMAND, MessageMatch::command, nId, 0, [](CWnd* p, WPARAM, LPARAM) -> LRESULT {
+                (detail::Self<F>(p)->*F)();
+                return 0;
+            }};
+}
+
+// void OnControl()
+template <auto F> constexpr MessageEntry Control(UINT nId, UINT nCode) {
+    return {WM_COMMAND, MessageMatch::control, nId, nCode, [](CWnd* p, WPARAM, LPARAM) -> LRESULT {
+                (detail::Self<F>(p)->*F)();
+                return 0;
+            }};
+}
+
+// void OnNotify(NMHDR* pNMHDR, LRESULT* pResult); *pResult starts at 0
+template <auto F> constexpr MessageEntry Notify(UINT nId, UINT nCode) {
+    return {WM_NOTIFY, MessageMatch::notify, nId, nCode, [](CWnd* p, WPARAM, LPARAM l) -> LRESULT {
+                LRESULT lResult = 0;
+                (detail::Self<F>(p)->*F)(reinterpret_cast<NMHDR*>(l), &lResult);
+                return lResult;
+            }};
+}
+}  // namespace msg

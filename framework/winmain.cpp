@@ -1,0 +1,3 @@
+#include "app.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return AfxWinMain(); }

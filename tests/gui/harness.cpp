@@ -1,0 +1,111 @@
+#include "harness.h"
+
+#include <cstring>
+#include <map>
+
+namespace {
+CTestApp s_app;
+
+struct Timer {
+    // Returns true when the timer has done its work.
+    std::function<bool()> tick;
+    bool bRunning = false;
+};
+std::map<UINT_PTR, Timer> s_timers;
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR nId, DWORD) {
+    auto it = s_timers.find(nId);
+    // A tick can run nested message loops, in which this timer fires again.
+    if (it == s_timers.end() || it->second.bRunning)
+        return;
+    it->second.bRunning = true;
+    bool bDone = it->second.tick();
+    it = s_timers.find(nId);
+    if (it == s_timers.end())
+        return;
+    it->second.bRunning = false;
+    if (bDone) {
+        ::KillTimer(nullptr, nId);
+        s_timers.erase(it);
+    }
+}
+
+UINT_PTR StartTimer(UINT nMilliseconds, std::function<bool()> tick) {
+    UINT_PTR nId = ::SetTimer(nullptr, 0, nMilliseconds, OnTimer);
+    s_timers[nId].tick = std::move(tick);
+    return nId;
+}
+
+void StopTimer(UINT_PTR nId) {
+    ::KillTimer(nullptr, nId);
+    s_timers.erase(nId);
+}
+
+BOOL CALLBACK CloseIfMessageBox(HWND hWnd, LPARAM lParam) {
+    char szClass[16] = {};
+    ::GetClassNameA(hWnd, szClass, sizeof szClass);
+    HWND hText = ::GetDlgItem(hWnd, 0xFFFF);
+    if (std::strcmp(szClass, "#32770") != 0 || !hText || !::IsWindowVisible(hWnd))
+        return TRUE;
+    reinterpret_cast<std::vector<ShownBox>*>(lParam)->push_back({WindowText(hWnd), WindowText(hText)});
+    ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+}  // namespace
+
+CTestApp& TestApp() { return s_app; }
+
+int CTestApp::ShowMessageBox(HWND hWndOwner, const char* pszText, UINT nType) {
+    m_boxes.push_back({pszText, nType});
+    return m_bShowBoxes ? CWinApp::ShowMessageBox(hWndOwner, pszText, nType) : IDOK;
+}
+
+INT_PTR RunModal(CDialog& dlg, std::function<void(HWND)> script) {
+    UINT_PTR nScript = StartTimer(10, [&dlg, script] {
+        if (!dlg.m_hWnd || !::IsWindowVisible(dlg.m_hWnd))
+            return false;
+        script(dlg.m_hWnd);
+        return true;
+    });
+    UINT_PTR nWatchdog = StartTimer(10000, [&dlg] {
+        if (dlg.m_hWnd)
+            ::EndDialog(dlg.m_hWnd, kTimedOut);
+        return true;
+    });
+    INT_PTR nResult = dlg.DoModal();
+    StopTimer(nScript);
+    StopTimer(nWatchdog);
+    return nResult;
+}
+
+std::vector<ShownBox> CloseBoxesDuring(const std::function<void()>& step) {
+    std::vector<ShownBox> boxes;
+    UINT_PTR nWatcher = StartTimer(20, [&boxes] {
+        ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfMessageBox, reinterpret_cast<LPARAM>(&boxes));
+        return false;
+    });
+    step();
+    StopTimer(nWatcher);
+    return boxes;
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+RECT ChildRect(HWND hDlg, int nId) {
+    RECT rc = {};
+    ::GetWindowRect(::GetDlgItem(hDlg, nId), &rc);
+    ::MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+std::string WindowText(HWND hWnd) {
+    char szText[512] = {};
+    ::GetWindowTextA(hWnd, szText, sizeof szText);
+    return szText;
+}

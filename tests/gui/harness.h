@@ -1,0 +1,52 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app.h"
+#include "dialog.h"
+
+// The test program's application object. Message boxes raised by the framework
+// are recorded; they are shown unless bShowBoxes is off.
+class CTestApp : public CWinApp {
+public:
+    struct Box {
+        std::string strText;
+        UINT nType;
+    };
+
+    BOOL InitInstance() override { return m_onInitInstance ? m_onInitInstance() : FALSE; }
+    int ExitInstance() override {
+        ++m_nExitInstanceCalls;
+        return 0;
+    }
+    int ShowMessageBox(HWND hWndOwner, const char* pszText, UINT nType) override;
+
+    std::vector<Box> m_boxes;
+    bool m_bShowBoxes = true;
+    std::function<BOOL()> m_onInitInstance;
+    int m_nExitInstanceCalls = 0;
+};
+CTestApp& TestApp();
+
+// DoModal's result when the script left the dialog open.
+constexpr INT_PTR kTimedOut = 0x7E57;
+
+// Runs dlg modally. The script runs once, from a timer inside the dialog's own
+// loop, when the dialog is shown and the messages queued at its start are handled.
+INT_PTR RunModal(CDialog& dlg, std::function<void(HWND hDlg)> script);
+
+// A message box that was on the screen: its caption and its text.
+struct ShownBox {
+    std::string strCaption;
+    std::string strText;
+};
+// Runs step while a timer reads and closes every message box that shows up.
+std::vector<ShownBox> CloseBoxesDuring(const std::function<void()>& step);
+
+// Dispatches every message queued for this thread.
+void PumpMessages();
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND hDlg, int nId);
+std::string WindowText(HWND hWnd);
