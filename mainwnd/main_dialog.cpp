@@ -9,11 +9,14 @@
 const MessageEntry CMainDialog::s_messageEntries[] = {
     msg::Paint<&CMainDialog::OnPaint>(),
     msg::QueryDragIcon<&CMainDialog::OnQueryDragIcon>(),
+    msg::DropFiles<&CMainDialog::OnDropFiles>(),
     msg::Size<&CMainDialog::OnSize>(),
     msg::Command<&CMainDialog::OnExit>(ID_FILE_CLOSE),
     msg::Command<&CMainDialog::OnAlwaysOnTop>(ID_ALWAYS_ON_TOP),
+    msg::Command<&CMainDialog::OnFileOpen>(ID_FILE_OPEN),
     msg::Notify<&CMainDialog::OnKeydownFileList>(IDC_FILE_LIST, LVN_KEYDOWN),
     msg::Control<&CMainDialog::OnExit>(IDCLOSE, BN_CLICKED),
+    msg::Message<&CMainDialog::OnInsertRow>(WM_PAKRILL_INSERT_ROW),
 };
 const MessageMap CMainDialog::s_messageMap = {&CDialog::s_messageMap, s_messageEntries, std::size(s_messageEntries)};
 

@@ -2,10 +2,18 @@
 #include "controls.h"
 #include "dialog.h"
 
+// Carries a finished row from another thread to the list's own thread: lParam is a
+// pointer to the row, valid while the sender waits.
+constexpr UINT WM_PAKRILL_INSERT_ROW = WM_APP + 1;
+
 // The program's only top-level window: the list of file rows, the menu and the Exit button.
 class CMainDialog : public CDialog {
 public:
     explicit CMainDialog(CWnd* pParent = nullptr);
+
+    // Inspects one file and puts its row at the top of the list, on any thread.
+    // Raises the file's CFileException or CMemoryException; then no row is added.
+    void AddFileToList(const char* pszPath);
 
 protected:
     const MessageMap* GetMessageMap() const override { return &s_messageMap; }
@@ -18,6 +26,9 @@ protected:
     void OnKeydownFileList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnAlwaysOnTop();
     void OnExit();
+    void OnFileOpen();
+    void OnDropFiles(HDROP hDropInfo);
+    LRESULT OnInsertRow(WPARAM wParam, LPARAM lParam);
 
     static const MessageMap s_messageMap;
 
@@ -26,5 +37,11 @@ protected:
     CButton m_btnExit;
 
 private:
+    // The six texts of one row, in column order.
+    struct FileRow {
+        CString strTexts[6];
+    };
+    void InsertRow(const FileRow& row);
+
     static const MessageEntry s_messageEntries[];
 };

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Starts pakrill.exe in the build folder's Wine prefix and display, and drives it
-# with real X key events: pakrill.sh escape|enter|screenshot EXE BUILD_DIR OUT_DIR
+# with real X key events: pakrill.sh CASE EXE BUILD_DIR OUT_DIR LISTPROBE_EXE
 #   escape, enter: the key pressed in the list ends the program, with exit code 0.
 #   screenshot:    saves the screen and the window as PNG files in OUT_DIR, then Esc.
+#   open:          chooses three sample packages in the real open dialog and reads
+#                  the rows back from the running program.
 set -euo pipefail
-case_name=$1 exe=$2 build=$3 out=$4
+case_name=$1 exe=$2 build=$3 out=$4 probe=${5:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export DISPLAY=$(cat "$build/wine/display")
 
@@ -54,6 +56,42 @@ screenshot)
   import -window "$win" "$out/pakrill-window.png"
   echo "screenshot: $out/pakrill-screen.png"
   echo "window: $out/pakrill-window.png"
+  press Escape
+  expect_exit Escape
+  ;;
+open)
+  samples=$out/open-samples
+  rm -rf "$samples"
+  python3 "$root/tools/make-samples.py" "$samples" >/dev/null
+  # The menu has no mnemonics: F10 selects the menu bar, Return opens File, Return chooses "Open...".
+  press F10
+  sleep 0.3
+  xdotool key Return
+  sleep 0.3
+  xdotool key Return
+  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open$' | head -n 1) || true
+  [ -n "$dlg" ] || fail "the open dialog did not appear"
+  # The samples' folder first, then three names in one selection.
+  xdotool windowfocus --sync "$dlg" type --delay 10 "Z:${samples//\//\\}\\"
+  xdotool key Return
+  sleep 0.5
+  xdotool type --delay 10 '"HelloWorld_r6.sis" "Legacy_r5.sis" "Tiny.sis"'
+  xdotool key Return
+  for _ in $(seq 50); do
+    rows=$("$root/tools/wine-run" "$build" "$probe" | tr -d '\r')
+    [ "$(printf '%s\n' "$rows" | grep -c .)" -ge 3 ] && break
+    sleep 0.2
+  done
+  md5() { md5sum "$samples/$1" | cut -c1-32 | tr a-f A-F; }
+  expected=$(printf '%s\t%s\t%s\t%s\t%s\t%s\n' \
+    Tiny.sis 0.0.0 0x2a "0 Kb" "" "$(md5 Tiny.sis)" \
+    Legacy_r5.sis 2.0.7 0x10005b00 "0 Kb" "" "$(md5 Legacy_r5.sis)" \
+    HelloWorld_r6.sis 1.2.3 0xa1b2c3d "2 Kb" "" "$(md5 HelloWorld_r6.sis)")
+  [ "$rows" = "$expected" ] || fail "rows were:
+$rows
+expected:
+$expected"
+  echo "ok ($case_name): three files chosen in the open dialog gave three rows, the last on top"
   press Escape
   expect_exit Escape
   ;;

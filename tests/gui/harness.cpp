@@ -30,6 +30,8 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR nId, DWORD) {
     }
 }
 
+}  // namespace
+
 UINT_PTR StartTimer(UINT nMilliseconds, std::function<bool()> tick) {
     UINT_PTR nId = ::SetTimer(nullptr, 0, nMilliseconds, OnTimer);
     s_timers[nId].tick = std::move(tick);
@@ -40,6 +42,8 @@ void StopTimer(UINT_PTR nId) {
     ::KillTimer(nullptr, nId);
     s_timers.erase(nId);
 }
+
+namespace {
 
 BOOL CALLBACK CloseIfMessageBox(HWND hWnd, LPARAM lParam) {
     char szClass[16] = {};

@@ -29,6 +29,10 @@ public:
 };
 CTestApp& TestApp();
 
+// A thread timer that runs tick until it returns true, also inside nested loops.
+UINT_PTR StartTimer(UINT nMilliseconds, std::function<bool()> tick);
+void StopTimer(UINT_PTR nId);
+
 // DoModal's result when the script left the dialog open.
 constexpr INT_PTR kTimedOut = 0x7E57;
 
