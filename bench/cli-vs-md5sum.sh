@@ -27,7 +27,7 @@ if [ ! -f "$tree/.complete-$count" ]; then
 fi
 mapfile -t files < <(find "$tree" -name '*.sis' | sort)
 total=$(du -cb "${files[@]}" | tail -1 | cut -f1)
-largest=$(ls -S "${files[@]}" | head -1 | xargs stat -c %s)
+largest=$(stat -c %s "${files[@]}" | sort -n | tail -1)
 cat "${files[@]}" >/dev/null
 
 seconds() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }

@@ -1,7 +1,6 @@
 #include "file_hash.h"
 
-#include <new>
-
+#include "../framework/byte_block.h"
 #include "../framework/file.h"
 
 namespace {
@@ -48,10 +47,8 @@ CString HashOpenFile(CFile& file, ULONGLONG nLength) {
         return "Not available";
 
     const auto nSize = static_cast<UINT>(nLength);
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[nSize ? nSize : 1]);
-    if (!buffer)
-        throw CMemoryException();
+    CByteBlock buffer(nSize);
     // A file that shrank since its length was asked is hashed as it now reads.
-    const UINT nRead = file.Read(buffer.get(), nSize);
-    return HashBuffer(buffer.get(), nRead);
+    const UINT nRead = file.Read(buffer.Data(), nSize);
+    return HashBuffer(buffer.Data(), nRead);
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "byte_block.h"
 #include "file.h"
 #include "test_files.h"
 
@@ -103,4 +104,20 @@ TEST(CFile, RelativePathsGetTheirFullPath) {
     const std::string name = error.m_strFileName.GetString();
     EXPECT_GT(name.size(), std::string("no-such-package.sis").size());
     EXPECT_EQ(name.substr(name.size() - 19), "no-such-package.sis");
+}
+
+// Whole-file blocks, large-page aligned or not, hold every byte they promise.
+TEST(CByteBlock, HoldsEveryByteOfItsSize) {
+    for (size_t nSize : {size_t{0}, size_t{1}, size_t{4097}, size_t{(2u << 20) - 1}, size_t{2u << 20},
+                         size_t{10485759}}) {
+        CByteBlock block(nSize);
+        ASSERT_NE(block.Data(), nullptr) << nSize;
+        EXPECT_EQ(block.Size(), nSize);
+        for (size_t i = 0; i < nSize; i += 4096)
+            block.Data()[i] = static_cast<BYTE>(i);
+        if (nSize) {
+            block.Data()[nSize - 1] = 0x5A;
+            EXPECT_EQ(block.Data()[nSize - 1], 0x5A) << nSize;
+        }
+    }
 }
