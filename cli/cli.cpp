@@ -12,8 +12,7 @@
 
 #include "../framework/exceptions.h"
 #include "file_hash.h"
-#include "file_name.h"
-#include "package_info.h"
+#include "file_row.h"
 
 namespace {
 
@@ -30,14 +29,13 @@ const char kUsage[] =
 
 enum class Format { table, tsv, csv, json };
 
-// The same texts a row of the window shows, in the same order of work.
+// The same texts a row of the window shows, from the same inspection.
 Record Inspect(const char* pszPath) {
-    const CString strName = FileNameOfPath(pszPath);
-    const CString strHash = ComputeFileHash(pszPath);
-    const CPackageInfo info = ReadPackageInfo(pszPath);
-    return {pszPath,         strName.GetString(),      info.m_strVersion.GetString(),
-            info.m_strUid.GetString(), info.m_strSize.GetString(), info.m_strSig.GetString(),
-            strHash.GetString()};
+    const CFileRow row = InspectFile(pszPath);
+    Record record = {pszPath};
+    for (const CString& strText : row.m_strTexts)
+        record.push_back(strText.GetString());
+    return record;
 }
 
 std::string CsvField(const std::string& s) {

@@ -1,9 +1,6 @@
 #include "app.h"
 #include "file_dialog.h"
-#include "file_hash.h"
-#include "file_name.h"
 #include "main_dialog.h"
-#include "package_info.h"
 #include "resource.h"
 
 namespace {
@@ -24,17 +21,8 @@ private:
 
 }  // namespace
 
-// The digest comes first, then the summary: the file is opened twice, one after
-// the other. Any error leaves before the row exists.
 void CMainDialog::AddFileToList(const char* pszPath) {
-    FileRow row;
-    row.strTexts[0] = FileNameOfPath(pszPath);
-    row.strTexts[5] = ComputeFileHash(pszPath);
-    const CPackageInfo info = ReadPackageInfo(pszPath);
-    row.strTexts[1] = info.m_strVersion;
-    row.strTexts[2] = info.m_strUid;
-    row.strTexts[3] = info.m_strSize;
-    row.strTexts[4] = info.m_strSig;
+    const CFileRow row = InspectFile(pszPath);
     // The row goes in whole on the list's own thread, so a drop or a Delete there
     // cannot come between its insertion and its texts.
     if (::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId())
@@ -43,14 +31,14 @@ void CMainDialog::AddFileToList(const char* pszPath) {
         SendMessage(WM_PAKRILL_INSERT_ROW, 0, reinterpret_cast<LPARAM>(&row));
 }
 
-void CMainDialog::InsertRow(const FileRow& row) {
-    const int nItem = m_listFiles.InsertItem(0, row.strTexts[0]);
+void CMainDialog::InsertRow(const CFileRow& row) {
+    const int nItem = m_listFiles.InsertItem(0, row.m_strTexts[0]);
     for (int nColumn = 1; nColumn <= 5; ++nColumn)
-        m_listFiles.SetItemText(nItem, nColumn, row.strTexts[nColumn]);
+        m_listFiles.SetItemText(nItem, nColumn, row.m_strTexts[nColumn]);
 }
 
 LRESULT CMainDialog::OnInsertRow(WPARAM, LPARAM lParam) {
-    InsertRow(*reinterpret_cast<const FileRow*>(lParam));
+    InsertRow(*reinterpret_cast<const CFileRow*>(lParam));
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "controls.h"
 #include "dialog.h"
+#include "file_row.h"
 
 // Carries a finished row from another thread to the list's own thread: lParam is a
 // pointer to the row, valid while the sender waits.
@@ -37,11 +38,7 @@ protected:
     CButton m_btnExit;
 
 private:
-    // The six texts of one row, in column order.
-    struct FileRow {
-        CString strTexts[6];
-    };
-    void InsertRow(const FileRow& row);
+    void InsertRow(const CFileRow& row);
 
     static const MessageEntry s_messageEntries[];
 };

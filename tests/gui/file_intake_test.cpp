@@ -19,31 +19,9 @@ namespace {
 
 using Row = std::vector<std::string>;
 
-std::vector<Row> ListRows(HWND hList) {
-    std::vector<Row> rows;
-    const int nCount = static_cast<int>(::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < nCount; ++i) {
-        Row row;
-        for (int nColumn = 0; nColumn < 6; ++nColumn) {
-            char szText[300] = {};
-            LVITEMA item = {};
-            item.iSubItem = nColumn;
-            item.pszText = szText;
-            item.cchTextMax = sizeof szText;
-            ::SendMessageA(hList, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-            row.push_back(szText);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
+std::vector<Row> ListRows(HWND hList) { return ListCells(hList, 6); }
 
-std::vector<std::string> Names(HWND hDlg) {
-    std::vector<std::string> names;
-    for (const Row& row : ListRows(::GetDlgItem(hDlg, IDC_FILE_LIST)))
-        names.push_back(row[0]);
-    return names;
-}
+std::vector<std::string> Names(HWND hDlg) { return ListNames(::GetDlgItem(hDlg, IDC_FILE_LIST)); }
 
 // A dropped set as the shell hands it over: DROPFILES, then the names, double NUL.
 HDROP MakeDrop(const std::vector<std::string>& paths) {
@@ -70,16 +48,12 @@ std::vector<ShownBox> Drop(HWND hDlg, HDROP hDrop) {
     return CloseBoxesDuring([&] { ::SendMessageA(hDlg, WM_DROPFILES, reinterpret_cast<WPARAM>(hDrop), 0); });
 }
 
-INT_PTR RunMainDialog(std::function<void(HWND)> script) {
-    CMainDialog dlg;
-    TestApp().m_pMainWnd = &dlg;
-    TestApp().m_boxes.clear();
-    const INT_PTR nResult = RunModal(dlg, [&](HWND hDlg) {
+// Runs the script in the main dialog, then closes it.
+void RunAndClose(std::function<void(HWND)> script) {
+    RunMainDialog([&](HWND hDlg) {
         script(hDlg);
         ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
     });
-    TestApp().m_pMainWnd = nullptr;
-    return nResult;
 }
 
 // A package whose texts are known: version 1.2.3, UID 0x2a, signed.
@@ -95,7 +69,7 @@ TEST(FileIntake, DroppedFilesBecomeRowsLastOnTop) {
     TempDir dir;
     const std::string first = dir.Write("first.sis", KnownPackage());
     const std::string second = dir.Write("second.sis", {});
-    RunMainDialog([&](HWND hDlg) {
+    RunAndClose([&](HWND hDlg) {
         HDROP hDrop = MakeDrop({first, second});
         EXPECT_TRUE(Drop(hDlg, hDrop).empty());
         Row known = kKnownRow;
@@ -122,7 +96,7 @@ TEST(FileIntake, UnreadableDroppedFileStopsTheDrop) {
         {"folder", dir.Path().string(), "Access to " + dir.Path().string() + " was denied."},
     };
     for (const Case& c2 : cases) {
-        RunMainDialog([&](HWND hDlg) {
+        RunAndClose([&](HWND hDlg) {
             HDROP hDrop = MakeDrop({a, c2.bad, c});
             const std::vector<ShownBox> boxes = Drop(hDlg, hDrop);
             ASSERT_EQ(boxes.size(), 1u) << c2.what;
@@ -145,7 +119,7 @@ TEST(FileIntake, LongDroppedNameIsNeverCut) {
     ASSERT_EQ(shortPath.size(), 259u);
     dir.Write(shortPath.substr(folder.size()), {});
     const std::string longPath = shortPath + "-and-more-of-the-name.sis";
-    RunMainDialog([&](HWND hDlg) {
+    RunAndClose([&](HWND hDlg) {
         HDROP hDrop = MakeDrop({longPath});
         const std::vector<ShownBox> boxes = Drop(hDlg, hDrop);
         ASSERT_EQ(boxes.size(), 1u);
@@ -223,7 +197,7 @@ std::vector<ShownBox> ChooseOpen(HWND hDlg) {
 
 TEST(FileIntake, OpenDialogIsAskedForPackagesOwnedByTheMainWindow) {
     ScriptedOpen open("");
-    RunMainDialog([&](HWND hDlg) {
+    RunAndClose([&](HWND hDlg) {
         EXPECT_TRUE(ChooseOpen(hDlg).empty());
         const OPENFILENAMEA& ofn = ScriptedDialog::s_seen;
         EXPECT_EQ(ofn.Flags, static_cast<DWORD>(0x1201 | OFN_EXPLORER));
@@ -254,7 +228,7 @@ TEST(FileIntake, ChosenFilesBecomeRowsInResultOrder) {
     };
     for (const Case& c : cases) {
         ScriptedOpen open(c.result);
-        RunMainDialog([&](HWND hDlg) {
+        RunAndClose([&](HWND hDlg) {
             EXPECT_TRUE(ChooseOpen(hDlg).empty()) << c.what;
             EXPECT_EQ(Names(hDlg), c.names) << c.what;
         });
@@ -266,7 +240,7 @@ TEST(FileIntake, UnreadableChosenFileStopsTheSelection) {
     dir.Write("a.sis", {});
     dir.Write("c.sis", {});
     ScriptedOpen open(MultiResult(dir.Path().string(), {"a.sis", "gone.sis", "c.sis"}));
-    RunMainDialog([&](HWND hDlg) {
+    RunAndClose([&](HWND hDlg) {
         const std::vector<ShownBox> boxes = ChooseOpen(hDlg);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].strText, dir.PathOf("gone.sis") + " was not found.");
@@ -280,7 +254,7 @@ TEST(FileIntake, SelectionTooLongForTheBufferIsReported) {
     for (int i = 0; i < 3000; ++i)
         names.push_back("a-rather-long-package-name-" + std::to_string(i) + ".sis");
     ScriptedOpen open(MultiResult("C:\\pkgs", names));
-    RunMainDialog([&](HWND hDlg) {
+    RunAndClose([&](HWND hDlg) {
         const std::vector<ShownBox> boxes = ChooseOpen(hDlg);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_NE(boxes[0].strText.find("too many"), std::string::npos) << boxes[0].strText;
@@ -328,7 +302,7 @@ TEST(FileIntake, RealOpenDialogListsTwentyChosenFiles) {
     char szOldDir[MAX_PATH];
     ::GetCurrentDirectoryA(MAX_PATH, szOldDir);
     ::SetCurrentDirectoryA(dir.Path().string().c_str());
-    RunMainDialog([&](HWND hDlg) {
+    RunAndClose([&](HWND hDlg) {
         bool bTyped = false;
         const UINT_PTR nTimer = StartTimer(50, [&] {
             HWND hOpen = ::FindWindowA("#32770", "Open");
@@ -355,17 +329,15 @@ TEST(FileIntake, RowsFromAnotherThreadArriveWhole) {
     TempDir dir;
     const std::string known = dir.Write("known.sis", KnownPackage());
     const std::string gone = dir.PathOf("gone.sis");
-    CMainDialog* pDlg = nullptr;
     CMainDialog dlg;
-    pDlg = &dlg;
     TestApp().m_pMainWnd = &dlg;
     std::string strError;
     RunModal(dlg, [&](HWND hDlg) {
         bool bDone = false;
         std::thread worker([&] {
-            pDlg->AddFileToList(known.c_str());
+            dlg.AddFileToList(known.c_str());
             try {
-                pDlg->AddFileToList(gone.c_str());
+                dlg.AddFileToList(gone.c_str());
             } catch (const CFileException& e) {
                 strError = e.GetErrorMessage().GetString();
             }

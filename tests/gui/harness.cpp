@@ -1,7 +1,13 @@
 #include "harness.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <map>
+
+#include "main_dialog.h"
+
+#include <commctrl.h>
 
 namespace {
 CTestApp s_app;
@@ -112,4 +118,40 @@ std::string WindowText(HWND hWnd) {
     char szText[512] = {};
     ::GetWindowTextA(hWnd, szText, sizeof szText);
     return szText;
+}
+
+INT_PTR RunMainDialog(std::function<void(HWND)> script) {
+    CMainDialog dlg;
+    TestApp().m_pMainWnd = &dlg;
+    TestApp().m_boxes.clear();
+    INT_PTR nResult = RunModal(dlg, std::move(script));
+    EXPECT_EQ(TestApp().m_pMainWnd, nullptr) << "the main window pointer outlived the window";
+    TestApp().m_pMainWnd = nullptr;
+    return nResult;
+}
+
+std::vector<std::vector<std::string>> ListCells(HWND hList, int nColumns) {
+    std::vector<std::vector<std::string>> rows;
+    const int nCount = static_cast<int>(::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < nCount; ++i) {
+        std::vector<std::string> row;
+        for (int nColumn = 0; nColumn < nColumns; ++nColumn) {
+            char szText[300] = {};
+            LVITEMA item = {};
+            item.iSubItem = nColumn;
+            item.pszText = szText;
+            item.cchTextMax = sizeof szText;
+            ::SendMessageA(hList, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+            row.push_back(szText);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<std::string> ListNames(HWND hList) {
+    std::vector<std::string> names;
+    for (const auto& row : ListCells(hList, 1))
+        names.push_back(row[0]);
+    return names;
 }

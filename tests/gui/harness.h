@@ -54,3 +54,12 @@ void PumpMessages();
 // A child's rectangle in its parent's client coordinates.
 RECT ChildRect(HWND hDlg, int nId);
 std::string WindowText(HWND hWnd);
+
+// The main dialog as the program runs it: the application's main window, with no
+// owner. Boxes recorded before it are forgotten.
+INT_PTR RunMainDialog(std::function<void(HWND hDlg)> script);
+
+// The texts of every row of a list: the first nColumns columns, in order.
+std::vector<std::vector<std::string>> ListCells(HWND hList, int nColumns);
+// The first column's text of every row.
+std::vector<std::string> ListNames(HWND hList);

@@ -18,20 +18,6 @@ std::string Describe(const RECT& rc) {
            std::to_string(rc.bottom) + ")";
 }
 
-std::vector<std::string> ListRows(HWND hList) {
-    std::vector<std::string> rows;
-    int nCount = static_cast<int>(::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < nCount; ++i) {
-        char szText[64] = {};
-        LVITEMA item = {};
-        item.pszText = szText;
-        item.cchTextMax = sizeof szText;
-        ::SendMessageA(hList, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-        rows.push_back(szText);
-    }
-    return rows;
-}
-
 void FillList(HWND hList, const std::vector<std::string>& rows) {
     ::SendMessageA(hList, LVM_DELETEALLITEMS, 0, 0);
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -50,16 +36,6 @@ void Select(HWND hList, int nItem) {
 }
 
 bool IsTopMost(HWND hWnd) { return (::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-
-// The main dialog as the program runs it: the application's main window, with no owner.
-INT_PTR RunMainDialog(std::function<void(HWND)> script) {
-    CMainDialog dlg;
-    TestApp().m_pMainWnd = &dlg;
-    INT_PTR nResult = RunModal(dlg, std::move(script));
-    EXPECT_EQ(TestApp().m_pMainWnd, nullptr) << "the main window pointer outlived the window";
-    TestApp().m_pMainWnd = nullptr;
-    return nResult;
-}
 
 }  // namespace
 
@@ -221,7 +197,7 @@ TEST(MainDialog, DeleteRemovesTheSelectedRowsWhateverTheModifiers) {
             ::SetKeyboardState(held);
             ::SendMessageA(hList, WM_KEYDOWN, c.nKey, 0);
             ::SetKeyboardState(keys);
-            EXPECT_EQ(ListRows(hList), c.left) << c.pszName;
+            EXPECT_EQ(ListNames(hList), c.left) << c.pszName;
         }
         ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
     });

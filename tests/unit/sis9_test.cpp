@@ -196,6 +196,16 @@ struct CorpusCase {
     bool bSigned;
 };
 
+// The four facts, each checked against what the case expects.
+void ExpectFacts(const Sis9Facts& facts, uint32_t uid, int major, int minor, int build, bool bSigned,
+                 const std::string& what) {
+    EXPECT_EQ(facts.dwUid, uid) << what;
+    EXPECT_EQ(facts.nMajor, major) << what;
+    EXPECT_EQ(facts.nMinor, minor) << what;
+    EXPECT_EQ(facts.nBuild, build) << what;
+    EXPECT_EQ(facts.bSigned, bSigned) << what;
+}
+
 bool ReadFile(const std::string& path, Sis9Facts& facts) {
     CFile file;
     file.OpenOrThrow(path.c_str());
@@ -270,11 +280,7 @@ TEST(Sis9, SyntheticPackages) {
         ASSERT_EQ(result.status, c.bComplete ? Sis9Status::Complete : Sis9Status::NotSis9) << c.what;
         if (!c.bComplete)
             continue;
-        EXPECT_EQ(facts.dwUid, package.infoUid) << c.what;
-        EXPECT_EQ(facts.nMajor, package.major) << c.what;
-        EXPECT_EQ(facts.nMinor, package.minor) << c.what;
-        EXPECT_EQ(facts.nBuild, package.build) << c.what;
-        EXPECT_EQ(facts.bSigned, c.bSigned) << c.what;
+        ExpectFacts(facts, package.infoUid, package.major, package.minor, package.build, c.bSigned, c.what);
     }
 }
 
@@ -319,11 +325,7 @@ TEST(Sis9, RealPackages) {
         ASSERT_EQ(ReadFile((corpus / c.path).string(), facts), c.bSis9) << c.path;
         if (!c.bSis9)
             continue;
-        EXPECT_EQ(facts.dwUid, c.uid) << c.path;
-        EXPECT_EQ(facts.nMajor, c.major) << c.path;
-        EXPECT_EQ(facts.nMinor, c.minor) << c.path;
-        EXPECT_EQ(facts.nBuild, c.build) << c.path;
-        EXPECT_EQ(facts.bSigned, c.bSigned) << c.path;
+        ExpectFacts(facts, c.uid, c.major, c.minor, c.build, c.bSigned, c.path);
     }
 }
 
