@@ -1,28 +1,46 @@
 #!/usr/bin/env bash
-# Sets up, builds and opens Pakrill's window under Wine. With $DISPLAY set it opens
-# on that display and runs until the window is closed; without one it opens on a
-# private Xvfb display, saves a screenshot, prints where it is and closes the window.
+# Sets up, builds and opens Pakrill's window under Wine: the 32-bit program where
+# this host runs 32-bit programs, the 64-bit one elsewhere. With $DISPLAY set it
+# opens on that display and runs until the window is closed; without one it opens
+# on a private Xvfb display, saves a screenshot, prints where it is and closes it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/tools/setup.sh"
-bash "$root/tools/build.sh" >/dev/null
-python3 "$root/tools/make-samples.py" "$root/build/samples" >/dev/null
-exe=$root/build/win/app/pakrill.exe
+step() {
+  local what=$1
+  shift
+  "$@" || { echo "run: $what failed (exit $?)" >&2; exit 1; }
+}
+step "installing what is missing (tools/setup.sh)" bash "$root/tools/setup.sh"
+step "building (tools/build.sh)" bash "$root/tools/build.sh" >/dev/null
+step "writing the sample packages" python3 "$root/tools/make-samples.py" "$root/build/samples" >/dev/null
+if why=$(bash "$root/tools/win32-host"); then
+  build=$root/build/win
+  echo "Opening the 32-bit program, $build/app/pakrill.exe"
+else
+  build=$root/build/win64
+  echo "Opening the 64-bit program, $build/app/pakrill.exe ($why)"
+fi
+exe=$build/app/pakrill.exe
 echo "Sample packages to open: $root/build/samples"
+. "$root/tools/wine-setup.sh"
 
 if [ -n "${DISPLAY:-}" ]; then
   # A prefix of its own, kept between runs, with Wine's usual window-manager settings.
-  export WINEPREFIX=$root/build/run-wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wine_for_build "$build"
+  export WINEPREFIX=$build/run-wine
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Preparing the Wine prefix $WINEPREFIX (once)..."
-    wineboot -i </dev/null >/dev/null 2>&1 || true
-    wineserver -w
+    "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER_CMD" -w || true
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "run: $WINE could not create the Wine prefix $WINEPREFIX" >&2; exit 1; }
   fi
-  exec wine "$exe"
+  code=0
+  "$WINE" "$exe" || code=$?
+  [ "$code" -eq 0 ] || echo "run: $exe ended with exit code $code" >&2
+  exit "$code"
 fi
 
-build=$root/build/win
-bash "$root/tools/wine-env" start "$build"
+step "starting Wine and Xvfb for $build (tools/wine-env)" bash "$root/tools/wine-env" start "$build"
 trap 'bash "$root/tools/wine-env" stop "$build"' EXIT
 export DISPLAY=$(cat "$build/wine/display")
 "$root/tools/wine-run" "$build" "$exe" </dev/null >/dev/null 2>&1 &
@@ -35,7 +53,7 @@ if [ -z "$win" ]; then
 fi
 sleep 1
 shot=$root/build/pakrill-screenshot.png
-import -window root "$shot"
+step "taking the screenshot" import -window root "$shot"
 echo "Screenshot of the window on the Xvfb display $DISPLAY: $shot"
 xdotool windowfocus --sync "$win" key Escape
 wait "$pid" || true
