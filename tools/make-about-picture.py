@@ -2,7 +2,9 @@
 """Draws the About box's logo, the word PAKRILL in bevelled, textured green capitals
 with a dark drop shadow on the dialog's light grey, and writes res/about.bmp:
 224x76, 24 bits, uncompressed, bottom-up, no colour table.
-Standard library only; the output is the same on every run."""
+Standard library only; the output is the same on every run.
+  make-about-picture.py [OUT]          writes the picture (res/about.bmp by default)
+  make-about-picture.py --check FILE   exits 1 when FILE is not what it draws"""
 import struct
 import sys
 from pathlib import Path
@@ -18,15 +20,11 @@ TOP, BOTTOM = 13.0, 58.0
 STROKE = 9.0
 
 
-def inside_polygon(poly, x, y):
-    result = False
-    j = len(poly) - 1
-    for i in range(len(poly)):
-        (xi, yi), (xj, yj) = poly[i], poly[j]
-        if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
-            result = not result
-        j = i
-    return result
+def inside_convex(points, x, y):
+    """Inside a convex polygon, given in either direction: on one side of every edge."""
+    sides = [(bx - ax) * (y - ay) - (by - ay) * (x - ax)
+             for (ax, ay), (bx, by) in zip(points, points[1:] + points[:1])]
+    return all(s >= 0 for s in sides) or all(s <= 0 for s in sides)
 
 
 def rect(x0, y0, x1, y1):
@@ -36,7 +34,7 @@ def rect(x0, y0, x1, y1):
 def polygon(points):
     xs, ys = [p[0] for p in points], [p[1] for p in points]
     box = (min(xs), min(ys), max(xs), max(ys))
-    return lambda x, y: box[0] <= x <= box[2] and box[1] <= y <= box[3] and inside_polygon(points, x, y)
+    return lambda x, y: box[0] <= x <= box[2] and box[1] <= y <= box[3] and inside_convex(points, x, y)
 
 
 def d_shape(x0, y0, x1, y1):
@@ -187,7 +185,13 @@ def bmp_bytes(pixels):
 
 
 def main():
-    out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / 'res' / 'about.bmp'
+    args = sys.argv[1:]
+    if args[:1] == ['--check']:
+        # Whether a file holds exactly what this script draws.
+        same = Path(args[1]).read_bytes() == bmp_bytes(render())
+        print(f'{args[1]}: {"the same" if same else "differs from what the script draws"}')
+        sys.exit(0 if same else 1)
+    out = Path(args[0]) if args else Path(__file__).resolve().parent.parent / 'res' / 'about.bmp'
     out.write_bytes(bmp_bytes(render()))
     print(out)
 

@@ -48,6 +48,16 @@ press() {
   xdotool windowfocus --sync "$win" key "$1"
 }
 
+# The menu has no mnemonics: F10 selects the menu bar, then the keys given move through it.
+menu() {
+  press F10
+  local key
+  for key in "$@"; do
+    sleep 0.3
+    xdotool key "$key"
+  done
+}
+
 expect_exit() {
   for _ in $(seq 150); do
     kill -0 "$pid" 2>/dev/null || break
@@ -84,12 +94,8 @@ open)
   samples=$out/open-samples
   rm -rf "$samples"
   python3 "$root/tools/make-samples.py" "$samples" >/dev/null
-  # The menu has no mnemonics: F10 selects the menu bar, Return opens File, Return chooses "Open...".
-  press F10
-  sleep 0.3
-  xdotool key Return
-  sleep 0.3
-  xdotool key Return
+  # Return opens File, Return chooses "Open...".
+  menu Return Return
   dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open$' | head -n 1) || true
   [ -n "$dlg" ] || fail "the open dialog did not appear"
   # The samples' folder first, then three names in one selection.
@@ -118,16 +124,8 @@ $expected"
   ;;
 about)
   sleep 0.5
-  # F10 selects the menu bar; two steps right is Help; Return opens it and chooses its only item.
-  press F10
-  sleep 0.3
-  xdotool key Right
-  sleep 0.2
-  xdotool key Right
-  sleep 0.2
-  xdotool key Return
-  sleep 0.3
-  xdotool key Return
+  # Two steps right is Help; Return opens it and chooses its only item.
+  menu Right Right Return Return
   box=$(timeout 10 xdotool search --sync --onlyvisible --name '^About Pakrill$' | head -n 1) || true
   [ -n "$box" ] || fail "the About box did not appear"
   sleep 0.5

@@ -333,3 +333,74 @@ TEST_F(StaticLink, SelfDeletingLinkGoesWithItsWindowAndAnotherStays) {
         ::EndDialog(hDlg, IDCANCEL);
     });
 }
+
+namespace {
+
+// The parent's pixels in a rectangle of its client area.
+std::vector<COLORREF> ParentPixels(HWND hParent, const RECT& rc) {
+    std::vector<COLORREF> pixels;
+    HDC hDC = ::GetDC(hParent);
+    for (int y = rc.top; y < rc.bottom; ++y)
+        for (int x = rc.left; x < rc.right; ++x)
+            pixels.push_back(::GetPixel(hDC, x, y));
+    ::ReleaseDC(hParent, hDC);
+    return pixels;
+}
+
+}  // namespace
+
+TEST_F(StaticLink, FocusFrameIsDrawnOnePixelOutsideTheTextOrTheWindowAndTakenAwayAgain) {
+    CAboutDialog dlg;
+    RunModal(dlg, [&](HWND hDlg) {
+        for (DWORD nAlign : {static_cast<DWORD>(SS_LEFT), static_cast<DWORD>(SS_CENTER)}) {
+            const char* pszCase = nAlign == SS_LEFT ? "left-aligned" : "centred";
+            HWND hStatic = AddStatic(hDlg, IDC_TEST_LINK, kText, nAlign);
+            HWND hOther = AddStatic(hDlg, IDC_TEST_LINK_OTHER, "", SS_LEFT);
+            ::MoveWindow(hOther, 0, 0, 1, 1, FALSE);
+            CStaticLink link;
+            ASSERT_TRUE(link.SubclassWindow(hStatic));
+            Paint(hStatic);
+
+            // Where the frame belongs, in the box's client coordinates.
+            RECT rcFrame;
+            if (nAlign == SS_LEFT) {
+                HDC hDC = ::GetDC(hStatic);
+                HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(hDlg, WM_GETFONT, 0, 0)));
+                ::SetRectEmpty(&rcFrame);
+                ::DrawTextA(hDC, kText, -1, &rcFrame, DT_CALCRECT);
+                ::SelectObject(hDC, hOld);
+                ::ReleaseDC(hStatic, hDC);
+                ::MapWindowPoints(hStatic, hDlg, reinterpret_cast<POINT*>(&rcFrame), 2);
+            } else {
+                rcFrame = ChildRect(hDlg, IDC_TEST_LINK);
+            }
+            ::InflateRect(&rcFrame, 1, 1);
+            RECT rcAround = rcFrame;
+            ::InflateRect(&rcAround, 3, 3);
+
+            std::vector<COLORREF> before = ParentPixels(hDlg, rcAround);
+            ::SetFocus(hStatic);
+            std::vector<COLORREF> focused = ParentPixels(hDlg, rcAround);
+            ::SetFocus(hOther);
+            std::vector<COLORREF> after = ParentPixels(hDlg, rcAround);
+
+            int nOnFrame = 0, nElsewhere = 0, nPerimeter = 0;
+            size_t i = 0;
+            for (int y = rcAround.top; y < rcAround.bottom; ++y)
+                for (int x = rcAround.left; x < rcAround.right; ++x, ++i) {
+                    bool bInside = x >= rcFrame.left && x < rcFrame.right && y >= rcFrame.top && y < rcFrame.bottom;
+                    bool bEdge = bInside && (x == rcFrame.left || x == rcFrame.right - 1 || y == rcFrame.top ||
+                                             y == rcFrame.bottom - 1);
+                    nPerimeter += bEdge;
+                    if (focused[i] != before[i])
+                        (bEdge ? nOnFrame : nElsewhere) += 1;
+                }
+            EXPECT_GE(nOnFrame, nPerimeter / 3) << pszCase << ": too little of the frame was drawn";
+            EXPECT_EQ(nElsewhere, 0) << pszCase << ": pixels off the frame changed";
+            EXPECT_EQ(after, before) << pszCase << ": losing the focus did not take the frame away";
+            ::DestroyWindow(hStatic);
+            ::DestroyWindow(hOther);
+        }
+        ::EndDialog(hDlg, IDCANCEL);
+    });
+}
