@@ -1,5 +1,7 @@
 #include "controls.h"
 
+const CRuntimeClass CStatic::s_runtimeClass = {"CStatic", &CWnd::s_runtimeClass};
+
 int CListCtrl::InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth) {
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_TEXT | (nWidth >= 0 ? LVCF_WIDTH : 0);

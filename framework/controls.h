@@ -20,3 +20,9 @@ public:
 };
 
 class CButton : public CWnd {};
+
+class CStatic : public CWnd {
+public:
+    static const CRuntimeClass s_runtimeClass;
+    const CRuntimeClass* GetRuntimeClass() const override { return &s_runtimeClass; }
+};

@@ -12,6 +12,7 @@ enum class MessageMatch : unsigned char {
     command,  // WM_COMMAND from a menu, an accelerator or a button click, by id
     control,  // WM_COMMAND from a control, by id and notification code
     notify,   // WM_NOTIFY, by control id and notification code
+    reflected,  // a message the parent handed back to the control it came from
 };
 
 // One row of a message map: what it answers and a function that unpacks the
@@ -85,6 +86,59 @@ template <auto F> constexpr MessageEntry DropFiles() {
             }};
 }
 
+// LRESULT OnNcHitTest(POINT point), point in screen coordinates
+template <auto F> constexpr MessageEntry NcHitTest() {
+    return {WM_NCHITTEST, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM, LPARAM l) -> LRESULT {
+                return (detail::Self<F>(p)->*F)(POINT{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))});
+            }};
+}
+
+// void OnLButtonUp(UINT nFlags, POINT point), point in client coordinates
+template <auto F> constexpr MessageEntry LButtonUp() {
+    return {WM_LBUTTONUP, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM l) -> LRESULT {
+                (detail::Self<F>(p)->*F)(static_cast<UINT>(w),
+                                         POINT{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))});
+                return 0;
+            }};
+}
+
+// BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT nMessage)
+template <auto F> constexpr MessageEntry SetCursor() {
+    return {WM_SETCURSOR, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM l) -> LRESULT {
+                return (detail::Self<F>(p)->*F)(reinterpret_cast<HWND>(w), LOWORD(l), HIWORD(l));
+            }};
+}
+
+// UINT OnGetDlgCode()
+template <auto F> constexpr MessageEntry GetDlgCode() {
+    return {WM_GETDLGCODE, MessageMatch::message, 0, 0,
+            [](CWnd* p, WPARAM, LPARAM) -> LRESULT { return (detail::Self<F>(p)->*F)(); }};
+}
+
+// void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
+template <auto F> constexpr MessageEntry Char() {
+    return {WM_CHAR, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM l) -> LRESULT {
+                (detail::Self<F>(p)->*F)(static_cast<UINT>(w), LOWORD(l), HIWORD(l));
+                return 0;
+            }};
+}
+
+// void OnSetFocus(HWND hOldWnd)
+template <auto F> constexpr MessageEntry SetFocus() {
+    return {WM_SETFOCUS, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM) -> LRESULT {
+                (detail::Self<F>(p)->*F)(reinterpret_cast<HWND>(w));
+                return 0;
+            }};
+}
+
+// void OnKillFocus(HWND hNewWnd)
+template <auto F> constexpr MessageEntry KillFocus() {
+    return {WM_KILLFOCUS, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM) -> LRESULT {
+                (detail::Self<F>(p)->*F)(reinterpret_cast<HWND>(w));
+                return 0;
+            }};
+}
+
 // void OnCommand()
 template <auto F> constexpr MessageEntry Command(UINT nId) {
     return {WM_COMMAND, MessageMatch::command, nId, 0, [](CWnd* p, WPARAM, LPARAM) -> LRESULT {
@@ -98,6 +152,17 @@ template <auto F> constexpr MessageEntry Control(UINT nId, UINT nCode) {
     return {WM_COMMAND, MessageMatch::control, nId, nCode, [](CWnd* p, WPARAM, LPARAM) -> LRESULT {
                 (detail::Self<F>(p)->*F)();
                 return 0;
+            }};
+}
+
+// HBRUSH CtlColor(HDC hDC, UINT nCtlColor), in a control: the parent's WM_CTLCOLOR*
+// message about this control, handed back to it (nCtlColor is CTLCOLOR_STATIC for
+// WM_CTLCOLORSTATIC). A null brush leaves the colouring to the parent.
+template <auto F, UINT nMessage = WM_CTLCOLORSTATIC> constexpr MessageEntry ReflectedCtlColor() {
+    static_assert(nMessage >= WM_CTLCOLORMSGBOX && nMessage <= WM_CTLCOLORSTATIC);
+    return {nMessage, MessageMatch::reflected, 0, 0, [](CWnd* p, WPARAM w, LPARAM) -> LRESULT {
+                return reinterpret_cast<LRESULT>(
+                    (detail::Self<F>(p)->*F)(reinterpret_cast<HDC>(w), nMessage - WM_CTLCOLORMSGBOX));
             }};
 }
 

@@ -28,6 +28,9 @@ bool MessageEntryMatches(const MessageEntry& entry, UINT nMessage, WPARAM wParam
         const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
         return pHeader->idFrom == entry.nId && pHeader->code == entry.nCode;
     }
+    case MessageMatch::reflected:
+        // Only a parent's hand-back reaches these (CWnd::WindowProc).
+        return false;
     }
     return false;
 }
@@ -152,6 +155,24 @@ LRESULT CWnd::Default() {
     return ::DefSubclassProc(m_hWnd, m_current.nMsg, m_current.wParam, m_current.lParam);
 }
 
+namespace {
+// A parent's message about one of its controls, handed back to that control.
+// The message is registered, so no control class gives it a meaning of its own
+// and a window that is not bound answers 0.
+struct Reflection {
+    UINT nMsg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+UINT ReflectionMessage() {
+    static const UINT nMessage = ::RegisterWindowMessageA("Pakrill.Reflection");
+    return nMessage;
+}
+
+bool IsReflectedToControl(UINT nMsg) noexcept { return nMsg >= WM_CTLCOLORMSGBOX && nMsg <= WM_CTLCOLORSTATIC; }
+}  // namespace
+
 LRESULT CWnd::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) {
     // Handlers can be re-entered by nested messages; Default() must see its own.
     struct Restore {
@@ -160,10 +181,26 @@ LRESULT CWnd::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) {
         ~Restore() { current = saved; }
     } restore{m_current, m_current};
     m_current = {nMsg, wParam, lParam};
+    if (nMsg == ReflectionMessage()) {
+        const Reflection& reflection = *reinterpret_cast<const Reflection*>(lParam);
+        for (const MessageMap* pMap = GetMessageMap(); pMap; pMap = pMap->pBaseMap)
+            for (size_t i = 0; i < pMap->nEntries; ++i)
+                if (pMap->pEntries[i].match == MessageMatch::reflected && pMap->pEntries[i].nMessage == reflection.nMsg)
+                    return pMap->pEntries[i].pfnCall(this, reflection.wParam, reflection.lParam);
+        return 0;
+    }
     for (const MessageMap* pMap = GetMessageMap(); pMap; pMap = pMap->pBaseMap)
         for (size_t i = 0; i < pMap->nEntries; ++i)
             if (MessageEntryMatches(pMap->pEntries[i], nMsg, wParam, lParam))
                 return pMap->pEntries[i].pfnCall(this, wParam, lParam);
+    // A colouring message the parent does not answer itself goes first to the
+    // control it is about; when that gives no brush the parent colours as usual.
+    if (IsReflectedToControl(nMsg) && lParam) {
+        Reflection reflection = {nMsg, wParam, lParam};
+        if (LRESULT lResult =
+                ::SendMessageA(reinterpret_cast<HWND>(lParam), ReflectionMessage(), 0, reinterpret_cast<LPARAM>(&reflection)))
+            return lResult;
+    }
     return Default();
 }
 

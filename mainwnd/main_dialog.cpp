@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <iterator>
 
+#include "about_dialog.h"
 #include "app.h"
+#include "options_dialog.h"
 #include "resource.h"
 
 const MessageEntry CMainDialog::s_messageEntries[] = {
@@ -11,9 +13,11 @@ const MessageEntry CMainDialog::s_messageEntries[] = {
     msg::QueryDragIcon<&CMainDialog::OnQueryDragIcon>(),
     msg::DropFiles<&CMainDialog::OnDropFiles>(),
     msg::Size<&CMainDialog::OnSize>(),
+    msg::Command<&CMainDialog::OnHelpAbout>(ID_HELP_ABOUT),
     msg::Command<&CMainDialog::OnExit>(ID_FILE_CLOSE),
     msg::Command<&CMainDialog::OnAlwaysOnTop>(ID_ALWAYS_ON_TOP),
     msg::Command<&CMainDialog::OnFileOpen>(ID_FILE_OPEN),
+    msg::Command<&CMainDialog::OnOptions>(ID_OPTIONS),
     msg::Notify<&CMainDialog::OnKeydownFileList>(IDC_FILE_LIST, LVN_KEYDOWN),
     msg::Control<&CMainDialog::OnExit>(IDCLOSE, BN_CLICKED),
     msg::Message<&CMainDialog::OnInsertRow>(WM_PAKRILL_INSERT_ROW),
@@ -104,3 +108,15 @@ void CMainDialog::OnAlwaysOnTop() {
 
 // Posted, so the dialog ends when WM_CLOSE comes out of the queue and turns into IDCANCEL.
 void CMainDialog::OnExit() { PostMessage(WM_CLOSE); }
+
+// Without a parent the box is owned by this, the main window, which it disables while it is up.
+void CMainDialog::OnHelpAbout() {
+    CAboutDialog dlg;
+    dlg.DoModal();
+}
+
+// Only a WM_COMMAND sent from outside gets here: the menu item stays greyed.
+void CMainDialog::OnOptions() {
+    COptionsDialog dlg;
+    dlg.DoModal();
+}

@@ -28,6 +28,8 @@ protected:
     void OnAlwaysOnTop();
     void OnExit();
     void OnFileOpen();
+    void OnHelpAbout();
+    void OnOptions();
     void OnDropFiles(HDROP hDropInfo);
     LRESULT OnInsertRow(WPARAM wParam, LPARAM lParam);
 

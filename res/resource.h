@@ -2,10 +2,18 @@
 // Resource and command ids of the window program.
 
 #define IDD_MAIN 102
+#define IDD_ABOUT 129
 #define IDR_MAIN_MENU 130
+#define IDD_OPTIONS 131
+#define IDB_ABOUT_PICTURE 138
 #define IDR_MAIN_ICON 147
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 #define IDC_FILE_LIST 1006
+#define IDC_ALWAYS_ON_TOP 1009
+#define IDC_LINK 1012
 
 #define ID_HELP_ABOUT 32772
 #define ID_OPTIONS 32776

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Starts pakrill.exe in the build folder's Wine prefix and display, and drives it
-# with real X key events: pakrill.sh CASE EXE BUILD_DIR OUT_DIR LISTPROBE_EXE
+# with real X key events: pakrill.sh CASE EXE BUILD_DIR OUT_DIR LISTPROBE_EXE [ABOUTPROBE_EXE URLRECORD_EXE]
 #   escape, enter: the key pressed in the list ends the program, with exit code 0.
 #   screenshot:    saves the screen and the window as PNG files in OUT_DIR, then Esc.
 #   open:          chooses three sample packages in the real open dialog and reads
 #                  the rows back from the running program.
+#   about:         opens the About box from the Help menu by keyboard, saves a
+#                  screenshot of it, clicks its link and checks that the shell was
+#                  asked to open the address (a recorder stands in for the browser).
 set -euo pipefail
-case_name=$1 exe=$2 build=$3 out=$4 probe=${5:-}
+case_name=$1 exe=$2 build=$3 out=$4 probe=${5:-} aboutprobe=${6:-} urlrecord=${7:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export DISPLAY=$(cat "$build/wine/display")
 
@@ -15,9 +18,27 @@ fail() {
   exit 1
 }
 
+# The about case: while it runs, the shell of the prefix opens https addresses
+# with a recorder instead of the browser (Wine reads the handler from HKCR only).
+opened=$out/about-opened.txt
+handler='HKCR\https\shell\open\command'
+if [ "$case_name" = about ]; then
+  rm -f "$opened"
+  mkdir -p "$out"
+  winpath() { printf 'Z:%s' "${1//\//\\}"; }
+  browser=$("$root/tools/wine-run" "$build" reg query "$handler" /ve </dev/null 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *(Default) *REG_SZ *//p')
+  [ -n "$browser" ] || fail "no https handler in the prefix"
+  restore_browser() {
+    "$root/tools/wine-run" "$build" reg add "$handler" /ve /d "$browser" /f </dev/null >/dev/null 2>&1 || true
+  }
+  "$root/tools/wine-run" "$build" reg add "$handler" /ve /d "\"$(winpath "$urlrecord")\" \"$(winpath "$opened")\" \"%1\"" \
+    /f </dev/null >/dev/null 2>&1 || { restore_browser; fail "could not register the recorder"; }
+fi
+
 "$root/tools/wine-run" "$build" "$exe" </dev/null >/dev/null 2>&1 &
 pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
+trap 'kill "$pid" 2>/dev/null || true; [ "$case_name" != about ] || restore_browser' EXIT
 
 win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Pakrill$' | head -n 1) || true
 [ -n "$win" ] || fail "no window titled Pakrill appeared"
@@ -25,6 +46,16 @@ win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Pakrill$' | head -
 # Without a window manager, focusing the X window is what activates it; the list has the focus inside.
 press() {
   xdotool windowfocus --sync "$win" key "$1"
+}
+
+# The menu has no mnemonics: F10 selects the menu bar, then the keys given move through it.
+menu() {
+  press F10
+  local key
+  for key in "$@"; do
+    sleep 0.3
+    xdotool key "$key"
+  done
 }
 
 expect_exit() {
@@ -63,12 +94,8 @@ open)
   samples=$out/open-samples
   rm -rf "$samples"
   python3 "$root/tools/make-samples.py" "$samples" >/dev/null
-  # The menu has no mnemonics: F10 selects the menu bar, Return opens File, Return chooses "Open...".
-  press F10
-  sleep 0.3
-  xdotool key Return
-  sleep 0.3
-  xdotool key Return
+  # Return opens File, Return chooses "Open...".
+  menu Return Return
   dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open$' | head -n 1) || true
   [ -n "$dlg" ] || fail "the open dialog did not appear"
   # The samples' folder first, then three names in one selection.
@@ -92,6 +119,42 @@ $rows
 expected:
 $expected"
   echo "ok ($case_name): three files chosen in the open dialog gave three rows, the last on top"
+  press Escape
+  expect_exit Escape
+  ;;
+about)
+  sleep 0.5
+  # Two steps right is Help; Return opens it and chooses its only item.
+  menu Right Right Return Return
+  box=$(timeout 10 xdotool search --sync --onlyvisible --name '^About Pakrill$' | head -n 1) || true
+  [ -n "$box" ] || fail "the About box did not appear"
+  sleep 0.5
+  mkdir -p "$out"
+  eval "$(xdotool getwindowgeometry --shell "$box")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/about-box.png"
+  echo "screenshot: $out/about-box.png"
+  read -r x y address < <("$root/tools/wine-run" "$build" "$aboutprobe" | tr -d '\r') || fail "no link in the About box"
+  case $address in
+  http://* | https://*) ;;
+  *) fail "the link's text is not a web address: $address" ;;
+  esac
+  xdotool mousemove --sync "$x" "$y" click 1
+  for _ in $(seq 100); do
+    [ -s "$opened" ] && break
+    sleep 0.1
+  done
+  [ -s "$opened" ] || fail "a click on the link at $x,$y reached no shell handler"
+  recorded=$(tr -d '\r' <"$opened")
+  [ "$recorded" = "$address" ] || fail "the shell was asked to open '$recorded', not '$address'"
+  echo "ok ($case_name): a click on the link asked the shell to open $address"
+  # The box stays open after the link has been opened; Esc closes it, then the program.
+  xdotool search --onlyvisible --name '^About Pakrill$' >/dev/null || fail "opening the link closed the box"
+  xdotool windowfocus --sync "$box" key Escape
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name '^About Pakrill$' >/dev/null || break
+    sleep 0.1
+  done
+  xdotool search --onlyvisible --name '^About Pakrill$' >/dev/null && fail "Esc did not close the About box"
   press Escape
   expect_exit Escape
   ;;

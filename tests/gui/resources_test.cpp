@@ -173,3 +173,124 @@ TEST(Resources, VersionBlockDescribesTheProgram) {
         EXPECT_STREQ(pszValue, s.pszValue) << s.pszKey;
     }
 }
+
+namespace {
+
+struct ExtendedControl {
+    DWORD nId;
+    const char* pszClass;
+    std::string strText;  // "#n" for a resource ordinal
+    DWORD nStyle;
+    std::vector<int> geometry;
+};
+
+// Reads an extended dialog template whose header is checked by the caller's values.
+void ExpectExtendedTemplate(int nId, DWORD nStyle, std::vector<int> geometry, const char* pszCaption, WORD nPoints,
+                            WORD nWeight, BYTE nCharset, const char* pszFace,
+                            const std::vector<ExtendedControl>& controls) {
+    const BYTE* pData = FindData(RT_DIALOG, nId);
+    ASSERT_NE(pData, nullptr) << nId;
+    TemplateReader in(pData);
+    ASSERT_EQ(in.Word(), 1) << "version of template " << nId;
+    ASSERT_EQ(in.Word(), 0xFFFF) << "template " << nId << " is not extended";
+    EXPECT_EQ(in.Dword(), 0u) << "help id";
+    EXPECT_EQ(in.Dword(), 0u) << "extended style";
+    EXPECT_EQ(in.Dword(), nStyle) << "style of template " << nId;
+    WORD nItems = in.Word();
+    std::vector<int> at;
+    for (int i = 0; i < 4; ++i)
+        at.push_back(static_cast<short>(in.Word()));
+    EXPECT_EQ(at, geometry) << nId;
+    EXPECT_EQ(in.Name(), "") << "menu";
+    EXPECT_EQ(in.Name(), "") << "window class";
+    EXPECT_EQ(in.Name(), pszCaption);
+    EXPECT_EQ(in.Word(), nPoints) << "font size";
+    EXPECT_EQ(in.Word(), nWeight) << "font weight";
+    WORD nItalicAndCharset = in.Word();
+    EXPECT_EQ(nItalicAndCharset & 0xFF, 0) << "italic";
+    EXPECT_EQ(nItalicAndCharset >> 8, nCharset) << "character set";
+    EXPECT_EQ(in.Name(), pszFace);
+    ASSERT_EQ(nItems, controls.size()) << nId;
+    for (const auto& c : controls) {
+        in.AlignDword();
+        EXPECT_EQ(in.Dword(), 0u) << c.strText << ": help id";
+        EXPECT_EQ(in.Dword(), 0u) << c.strText << ": extended style";
+        EXPECT_EQ(in.Dword(), c.nStyle) << c.strText;
+        std::vector<int> rect;
+        for (int i = 0; i < 4; ++i)
+            rect.push_back(static_cast<short>(in.Word()));
+        EXPECT_EQ(rect, c.geometry) << c.strText;
+        EXPECT_EQ(in.Dword(), c.nId) << c.strText;
+        std::string strClass = in.Name();
+        // The static class may be stored as its ordinal; class names compare without regard to case.
+        if (strClass == "#130")
+            strClass = "STATIC";
+        EXPECT_STRCASEEQ(strClass.c_str(), c.pszClass) << c.strText;
+        std::string strText = in.Name();
+        if (c.strText == "*")
+            EXPECT_FALSE(strText.empty()) << "a text left to us";
+        else
+            EXPECT_EQ(strText, c.strText);
+        EXPECT_EQ(in.Word(), 0) << c.strText << ": creation data";
+    }
+}
+
+}  // namespace
+
+TEST(Resources, AboutTemplateIsExactlyAsItsTable) {
+    const DWORD kText = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
+    ExpectExtendedTemplate(IDD_ABOUT, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, {0, 0, 174, 126},
+                           "About Pakrill", 8, 0, 0, "MS Sans Serif",
+                           {
+                               {0xFFFFFFFF, "STATIC", "version 1.03", kText, {69, 67, 40, 8}},
+                               {0xFFFFFFFF, "STATIC", "*", kText, {32, 89, 108, 8}},
+                               {IDC_LINK, "STATIC", "*", kText | SS_NOTIFY, {52, 101, 68, 8}},
+                               {0xFFFFFFFF, "STATIC", "#138", WS_CHILD | WS_VISIBLE | SS_BITMAP, {12, 11, 151, 47}},
+                           });
+}
+
+TEST(Resources, OptionsTemplateIsExactlyAsItsTable) {
+    ExpectExtendedTemplate(
+        IDD_OPTIONS, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS, {0, 0, 186, 95},
+        "Options", 8, 400, 1, "MS Shell Dlg",
+        {
+            {IDOK, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, {75, 77, 50, 14}},
+            {IDC_ALWAYS_ON_TOP, "BUTTON", "Always on top", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+             {14, 22, 83, 8}},
+            {0xFFFFFFFF, "BUTTON", "General", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, {7, 7, 172, 64}},
+            {IDCANCEL, "BUTTON", "Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, {129, 76, 50, 15}},
+        });
+}
+
+TEST(Resources, AboutPictureIsAnUncompressedBottomUp24BitBitmapOnTheGivenGrey) {
+    DWORD nSize = 0;
+    const BYTE* pData = FindData(RT_BITMAP, IDB_ABOUT_PICTURE, &nSize);
+    ASSERT_NE(pData, nullptr);
+    BITMAPINFOHEADER header;
+    ASSERT_GE(nSize, sizeof header);
+    std::memcpy(&header, pData, sizeof header);
+    EXPECT_EQ(header.biSize, sizeof header);
+    EXPECT_EQ(header.biWidth, 224);
+    EXPECT_EQ(header.biHeight, 76) << "rows stored bottom-up";
+    EXPECT_EQ(header.biBitCount, 24);
+    EXPECT_EQ(header.biCompression, static_cast<DWORD>(BI_RGB));
+    EXPECT_EQ(header.biClrUsed, 0u) << "colour table";
+    ASSERT_EQ(nSize, sizeof header + 672u * 76) << "672 bytes a row, nothing else";
+
+    // Pixel (x, y) from the top; the rows are stored from the bottom, blue first.
+    auto pixel = [&](int x, int y) {
+        const BYTE* p = pData + sizeof header + (75 - y) * 672 + x * 3;
+        return RGB(p[2], p[1], p[0]);
+    };
+    for (POINT pt : {POINT{0, 0}, POINT{223, 0}, POINT{0, 75}, POINT{223, 75}, POINT{112, 2}})
+        EXPECT_EQ(pixel(pt.x, pt.y), RGB(214, 211, 206)) << pt.x << "," << pt.y;
+    int nGreen = 0, nDark = 0;
+    for (int y = 0; y < 76; ++y)
+        for (int x = 0; x < 224; ++x) {
+            COLORREF cr = pixel(x, y);
+            nGreen += GetGValue(cr) > GetRValue(cr) + 40 && GetGValue(cr) > GetBValue(cr) + 40;
+            nDark += GetRValue(cr) < 120 && GetGValue(cr) < 120 && GetBValue(cr) < 120;
+        }
+    EXPECT_GT(nGreen, 224 * 76 / 5) << "the green letters";
+    EXPECT_GT(nDark, 224 * 76 / 40) << "the dark shadow and outline";
+}
