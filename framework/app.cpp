@@ -2,6 +2,8 @@
 
 #include <ole2.h>
 
+#include "message_box.h"
+
 namespace {
 CWinApp* s_pApp = nullptr;
 int s_nOleInits = 0;
@@ -28,7 +30,7 @@ CWinApp::~CWinApp() {
 }
 
 int CWinApp::ShowMessageBox(HWND hWndOwner, const char* pszText, UINT nType) {
-    return ::MessageBoxA(hWndOwner, pszText, m_strAppName, nType);
+    return ShowFittedMessageBox(hWndOwner, pszText, m_strAppName, nType);
 }
 
 CWinApp* AfxGetApp() noexcept { return s_pApp; }

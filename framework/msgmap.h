@@ -85,6 +85,23 @@ template <auto F> constexpr MessageEntry DropFiles() {
             }};
 }
 
+// void OnGetMinMaxInfo(MINMAXINFO* pInfo)
+template <auto F> constexpr MessageEntry GetMinMaxInfo() {
+    return {WM_GETMINMAXINFO, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM, LPARAM l) -> LRESULT {
+                (detail::Self<F>(p)->*F)(reinterpret_cast<MINMAXINFO*>(l));
+                return 0;
+            }};
+}
+
+// void OnContextMenu(HWND hWnd, POINT point); point is (-1, -1) from the keyboard
+template <auto F> constexpr MessageEntry ContextMenu() {
+    return {WM_CONTEXTMENU, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM l) -> LRESULT {
+                const POINT point = {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+                (detail::Self<F>(p)->*F)(reinterpret_cast<HWND>(w), point);
+                return 0;
+            }};
+}
+
 // void OnCommand()
 template <auto F> constexpr MessageEntry Command(UINT nId) {
     return {WM_COMMAND, MessageMatch::command, nId, 0, [](CWnd* p, WPARAM, LPARAM) -> LRESULT {

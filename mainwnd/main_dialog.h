@@ -25,6 +25,11 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnSize(UINT nType, int cx, int cy);
     void OnKeydownFileList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnGetMinMaxInfo(MINMAXINFO* pInfo);
+    void OnContextMenu(HWND hWnd, POINT point);
+    void OnCopy();
+    void OnSelectAll();
+    void OnRemove();
     void OnAlwaysOnTop();
     void OnExit();
     void OnFileOpen();
@@ -39,6 +44,9 @@ protected:
 
 private:
     void InsertRow(const CFileRow& row);
+    // The selected rows as text for the clipboard: a heading line, then each row in
+    // list order, texts separated by tabs, every line ended by CR LF.
+    CString SelectedRowsText() const;
 
     static const MessageEntry s_messageEntries[];
 };

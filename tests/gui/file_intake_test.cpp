@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -123,7 +124,10 @@ TEST(FileIntake, LongDroppedNameIsNeverCut) {
         HDROP hDrop = MakeDrop({longPath});
         const std::vector<ShownBox> boxes = Drop(hDlg, hDrop);
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_NE(boxes[0].strText.find(longPath), std::string::npos) << boxes[0].strText;
+        // The box may break the path into lines, after its backslashes.
+        std::string strText = boxes[0].strText;
+        strText.erase(std::remove(strText.begin(), strText.end(), '\n'), strText.end());
+        EXPECT_NE(strText.find(longPath), std::string::npos) << boxes[0].strText;
         EXPECT_TRUE(Names(hDlg).empty());
         EXPECT_TRUE(IsReleased(hDrop));
     });
