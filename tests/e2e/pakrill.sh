@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Starts pakrill.exe in the build folder's Wine prefix and display, and drives it
+# Starts Pakrill.exe in the build folder's Wine prefix and display, and drives it
 # with real X key events: pakrill.sh CASE EXE BUILD_DIR OUT_DIR LISTPROBE_EXE
 #   escape, enter: the key pressed in the list ends the program, with exit code 0.
 #   screenshot:    saves the screen and the window as PNG files in OUT_DIR, then Esc.

@@ -362,3 +362,54 @@ TEST(MessageBoxes, LongPathBoxFitsTheScreenAndKeepsThePath) {
 }
 
 TEST(AnyFileName, TheAnsiCodePageIsUtf8) { EXPECT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8)); }
+
+namespace {
+
+// One character drawn black on white in a font, in a cell of its own.
+std::vector<DWORD> Rendered(HFONT hFont, wchar_t ch) {
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    ::ReleaseDC(nullptr, hScreen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 40;
+    info.bmiHeader.biHeight = -40;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HBITMAP hBitmap = ::CreateDIBSection(hMem, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOldBitmap = ::SelectObject(hMem, hBitmap);
+    HGDIOBJ hOldFont = ::SelectObject(hMem, hFont);
+    RECT rc = {0, 0, 40, 40};
+    ::FillRect(hMem, &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetTextColor(hMem, RGB(0, 0, 0));
+    ::SetBkMode(hMem, TRANSPARENT);
+    ::TextOutW(hMem, 4, 4, &ch, 1);
+    ::GdiFlush();
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(pBits), static_cast<const DWORD*>(pBits) + 40 * 40);
+    ::SelectObject(hMem, hOldFont);
+    ::SelectObject(hMem, hOldBitmap);
+    ::DeleteObject(hBitmap);
+    ::DeleteDC(hMem);
+    return pixels;
+}
+
+}  // namespace
+
+// Each character of a Cyrillic name, drawn in the list's own font, comes out as a
+// glyph: neither nothing nor the box shown for a character that no font has.
+// Japanese needs a CJK font that the system links to the dialog's font, which this
+// test machine's Wine does not have, so it is not asked for here.
+TEST(AnyFileName, ListFontShowsCyrillic) {
+    RunAndClose([](HWND, HWND hList) {
+        HFONT hFont = reinterpret_cast<HFONT>(::SendMessageA(hList, WM_GETFONT, 0, 0));
+        const std::vector<DWORD> blank(40 * 40, 0xFFFFFF);
+        // Unassigned in Unicode, so no font has it.
+        const std::vector<DWORD> missing = Rendered(hFont, 0x0378);
+        for (wchar_t ch : std::wstring(L"приложение")) {
+            const std::vector<DWORD> glyph = Rendered(hFont, ch);
+            EXPECT_TRUE(glyph != blank) << "U+" << std::hex << static_cast<int>(ch) << " is not drawn";
+            EXPECT_TRUE(glyph != missing) << "U+" << std::hex << static_cast<int>(ch) << " has no glyph";
+        }
+    });
+}
