@@ -43,6 +43,11 @@ const MessageMap CMainDialog::s_messageMap = {&CDialog::s_messageMap, s_messageE
 CMainDialog::CMainDialog(CWnd* pParent)
     : CDialog(IDD_MAIN, pParent), m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAIN_ICON))) {}
 
+CMainDialog::~CMainDialog() {
+    if (m_hListFont)
+        ::DeleteObject(m_hListFont);
+}
+
 void CMainDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_FILE_LIST, m_listFiles);
     DDX_Control(pDX, IDCLOSE, m_btnExit);
@@ -52,6 +57,19 @@ BOOL CMainDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     for (int i = 0; i < kColumnCount; ++i)
         m_listFiles.InsertColumn(i, kColumns[i].pszHeading, LVCFMT_LEFT, kColumns[i].nWidth);
+    // The template's font shows the Latin script only (on Windows it is a bitmap font
+    // of one code page). The shell's logical dialog font, at the same size, maps to a
+    // Unicode font that the system links to others, so names in any script show.
+    LOGFONTA font = {};
+    ::GetObjectA(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)), sizeof font, &font);
+    lstrcpynA(font.lfFaceName, "MS Shell Dlg", LF_FACESIZE);
+    font.lfCharSet = DEFAULT_CHARSET;
+    if (HFONT hFont = ::CreateFontIndirectA(&font)) {
+        m_listFiles.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(hFont), TRUE);
+        if (m_hListFont)
+            ::DeleteObject(m_hListFont);
+        m_hListFont = hFont;
+    }
     // A click on any cell selects its row, and the highlight covers the whole row.
     m_listFiles.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     // The first layout runs from the queue once the dialog is up; it reads the client area itself.

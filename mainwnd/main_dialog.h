@@ -11,6 +11,7 @@ constexpr UINT WM_PAKRILL_INSERT_ROW = WM_APP + 1;
 class CMainDialog : public CDialog {
 public:
     explicit CMainDialog(CWnd* pParent = nullptr);
+    ~CMainDialog() override;
 
     // Inspects one file and puts its row at the top of the list, on any thread.
     // Raises the file's CFileException or CMemoryException; then no row is added.
@@ -49,4 +50,6 @@ private:
     CString SelectedRowsText() const;
 
     static const MessageEntry s_messageEntries[];
+    // The list's own font, made in OnInitDialog; it must outlive the list's window.
+    HFONT m_hListFont = nullptr;
 };
