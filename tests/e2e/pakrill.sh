@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Starts Pakrill.exe in the build folder's Wine prefix and display, and drives it
-# with real X key events: pakrill.sh CASE EXE BUILD_DIR OUT_DIR LISTPROBE_EXE
+# with real X key events: pakrill.sh CASE EXE BUILD_DIR OUT_DIR LISTPROBE_EXE [HOLDFILE_EXE]
 #   escape, enter: the key pressed in the list ends the program, with exit code 0.
 #   screenshot:    saves the screen and the window as PNG files in OUT_DIR, then Esc.
 #   open:          chooses three sample packages in the real open dialog and reads
 #                  the rows back from the running program.
+#   caption:       chooses a file that another program holds open: the error box is
+#                  captioned with the program file's name, "Pakrill", and fits the screen.
 set -euo pipefail
-case_name=$1 exe=$2 build=$3 out=$4 probe=${5:-}
+case_name=$1 exe=$2 build=$3 out=$4 probe=${5:-} holdfile=${6:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export DISPLAY=$(cat "$build/wine/display")
 
@@ -39,6 +41,24 @@ expect_exit() {
   echo "ok ($case_name): $1 ended the program"
 }
 
+# Chooses files in the real open dialog: the folder first, then the names as typed.
+choose_files() {
+  # The menu has no mnemonics: F10 selects the menu bar, Return opens File, Return chooses "Open...".
+  press F10
+  sleep 0.3
+  xdotool key Return
+  sleep 0.3
+  xdotool key Return
+  local dlg
+  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open$' | head -n 1) || true
+  [ -n "$dlg" ] || fail "the open dialog did not appear"
+  xdotool windowfocus --sync "$dlg" type --delay 10 "Z:${1//\//\\}\\"
+  xdotool key Return
+  sleep 0.5
+  xdotool type --delay 10 "$2"
+  xdotool key Return
+}
+
 case $case_name in
 escape)
   press Escape
@@ -63,20 +83,7 @@ open)
   samples=$out/open-samples
   rm -rf "$samples"
   python3 "$root/tools/make-samples.py" "$samples" >/dev/null
-  # The menu has no mnemonics: F10 selects the menu bar, Return opens File, Return chooses "Open...".
-  press F10
-  sleep 0.3
-  xdotool key Return
-  sleep 0.3
-  xdotool key Return
-  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open$' | head -n 1) || true
-  [ -n "$dlg" ] || fail "the open dialog did not appear"
-  # The samples' folder first, then three names in one selection.
-  xdotool windowfocus --sync "$dlg" type --delay 10 "Z:${samples//\//\\}\\"
-  xdotool key Return
-  sleep 0.5
-  xdotool type --delay 10 '"HelloWorld_r6.sis" "Legacy_r5.sis" "Tiny.sis"'
-  xdotool key Return
+  choose_files "$samples" '"HelloWorld_r6.sis" "Legacy_r5.sis" "Tiny.sis"'
   for _ in $(seq 50); do
     rows=$("$root/tools/wine-run" "$build" "$probe" | tr -d '\r')
     [ "$(printf '%s\n' "$rows" | grep -c .)" -ge 3 ] && break
@@ -92,6 +99,35 @@ $rows
 expected:
 $expected"
   echo "ok ($case_name): three files chosen in the open dialog gave three rows, the last on top"
+  press Escape
+  expect_exit Escape
+  ;;
+caption)
+  samples=$out/caption-samples
+  rm -rf "$samples"
+  python3 "$root/tools/make-samples.py" "$samples" >/dev/null
+  held="Z:${samples//\//\\}\\Tiny.sis"
+  coproc HOLD { exec "$root/tools/wine-run" "$build" "$holdfile" "$held" 2>&1; }
+  read -r -t 20 line <&"${HOLD[0]}" || true
+  line=${line%$'\r'}
+  [ "$line" = held ] || fail "the file could not be held: $line"
+  choose_files "$samples" Tiny.sis
+  for _ in $(seq 50); do
+    boxes=$("$root/tools/wine-run" "$build" "$probe" box | tr -d '\r')
+    [ -n "$boxes" ] && break
+    sleep 0.2
+  done
+  kill "$HOLD_PID" 2>/dev/null || true
+  IFS=$'\t' read -r caption text edges <<<"$boxes"
+  [ "$caption" = Pakrill ] || fail "the box's caption was '$caption' (boxes: $boxes)"
+  [ "$text" = "$held is in use by another program and cannot be read." ] || fail "the box said: $text"
+  read -r left right <<<"$edges"
+  [ "$left" -ge 0 ] && [ "$right" -le 1280 ] || fail "the box reaches from $left to $right"
+  echo "ok ($case_name): the error box of Pakrill.exe is captioned Pakrill"
+  # Return closes the box, which has the focus; Esc then ends the program.
+  box=$(xdotool search --onlyvisible --name '^Pakrill$' | grep -vx "$win" | head -n 1)
+  xdotool windowfocus --sync "$box" key Return
+  sleep 0.3
   press Escape
   expect_exit Escape
   ;;
