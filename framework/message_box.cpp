@@ -27,17 +27,28 @@ std::wstring FitTextToWidth(const std::wstring& text, HFONT hFont, int nMaxWidth
         ::GetTextExtentPoint32W(hDC, pch, static_cast<int>(nLength), &size);
         return static_cast<int>(size.cx);
     };
+    // A run too wide for a line starts on a line of its own, so that the box, which
+    // would break it at a place of its choosing, finds every line short enough.
     std::wstring fitted;
+    size_t nLineStart = 0;
+    auto newLine = [&] {
+        fitted += L'\n';
+        nLineStart = fitted.size();
+    };
     size_t i = 0;
     while (i < text.size()) {
         if (IsSpace(text[i])) {
-            fitted += text[i++];
+            fitted += text[i];
+            if (text[i++] == L'\n')
+                nLineStart = fitted.size();
             continue;
         }
         size_t nEnd = i;
         while (nEnd < text.size() && !IsSpace(text[nEnd]))
             ++nEnd;
-        // One run with no space, cut into pieces that each fit a line.
+        if (widthOf(text.data() + i, nEnd - i) > nMaxWidth && nLineStart < fitted.size())
+            newLine();
+        // A run wider than a line is cut into pieces that each fit one.
         while (i < nEnd) {
             size_t nCut = nEnd;
             if (widthOf(text.data() + i, nEnd - i) > nMaxWidth) {
@@ -56,7 +67,7 @@ std::wstring FitTextToWidth(const std::wstring& text, HFONT hFont, int nMaxWidth
             }
             fitted.append(text, i, nCut - i);
             if (nCut < nEnd)
-                fitted += L'\n';
+                newLine();
             i = nCut;
         }
     }
@@ -72,8 +83,9 @@ int ShowFittedMessageBox(HWND hWndOwner, const char* pszText, const char* pszCap
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
     ::GetMonitorInfoW(::MonitorFromWindow(hWndOwner, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    // Half the screen leaves room for the icon, the margins and the frame.
-    const int nMaxWidth = (monitor.rcWork.right - monitor.rcWork.left) / 2;
+    // Narrower than the box's own wrapping width, so that it breaks the text only at
+    // spaces and at the breaks made here, with room for the icon, margins and frame.
+    const int nMaxWidth = (monitor.rcWork.right - monitor.rcWork.left) / 3;
     HFONT hFont = ::CreateFontIndirectW(&metrics.lfMessageFont);
     const std::wstring text = FitTextToWidth(Widen(pszText), hFont, nMaxWidth);
     ::DeleteObject(hFont);

@@ -326,7 +326,8 @@ TEST(MainWindowDrawing, MinimumSizeKeepsHeadingsAndExitButton) {
     });
 }
 
-// A path far too long for one line: the box is broken after backslashes and fits the screen.
+// A path far too long for one line starts a line of its own and is broken after its
+// backslashes; the box fits the screen and the text, less the breaks, is the message.
 TEST(MessageBoxes, LongPathBoxFitsTheScreenAndKeepsThePath) {
     std::string path = "Z:\\";
     for (int i = 0; path.size() < 300; ++i)
@@ -354,7 +355,7 @@ TEST(MessageBoxes, LongPathBoxFitsTheScreenAndKeepsThePath) {
         EXPECT_EQ(joined, c.text) << c.pszName;
         const bool bPath = c.text.find("path") != std::string::npos;
         for (size_t i = box.strText.find('\n'); bPath && i != std::string::npos; i = box.strText.find('\n', i + 1)) {
-            EXPECT_EQ(box.strText[i - 1], '\\') << c.pszName << ": broken at " << i;
+            EXPECT_TRUE(box.strText[i - 1] == '\\' || box.strText[i - 1] == ' ') << c.pszName << ": broken at " << i;
         }
         EXPECT_EQ(box.strCaption, "gui_tests") << c.pszName;
     }
