@@ -302,6 +302,36 @@ TEST(MainWindowList, ContextMenuOfAnEmptyListOffersNothing) {
     });
 }
 
+// Shift+F10 or the menu key: the menu opens below the focused row, for the selection.
+TEST(MainWindowList, ContextMenuFromTheKeyboardOpensAtTheFocusedRow) {
+    RunAndClose([](HWND, HWND hList) {
+        FillRows(hList, kRows);
+        LVITEMA item = {};
+        item.state = item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageA(hList, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));
+        MenuScript script;
+        RECT rcMenu = {};
+        const UINT_PTR nTimer = StartTimer(30, [&] {
+            HWND hMenuWnd = ::FindWindowA("#32768", nullptr);
+            if (!hMenuWnd || !::IsWindowVisible(hMenuWnd))
+                return false;
+            ::GetWindowRect(hMenuWnd, &rcMenu);
+            script.bSeen = true;
+            ::PostMessageA(hMenuWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+            return true;
+        });
+        ::SendMessageA(hList, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hList), MAKELPARAM(-1, -1));
+        StopTimer(nTimer);
+        ASSERT_TRUE(script.bSeen);
+        RECT rcRow = {};
+        rcRow.left = LVIR_LABEL;
+        ::SendMessageA(hList, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&rcRow));
+        ::MapWindowPoints(hList, nullptr, reinterpret_cast<POINT*>(&rcRow), 2);
+        EXPECT_NEAR(rcMenu.top, rcRow.bottom, 2);
+        EXPECT_NEAR(rcMenu.left, rcRow.left, 2);
+    });
+}
+
 // However small it is made, the headings, the list's scroll bar room and the whole
 // Exit button stay, and the button is drawn.
 TEST(MainWindowDrawing, MinimumSizeKeepsHeadingsAndExitButton) {
