@@ -123,7 +123,7 @@ caption)
   [ "$text" = "$held is in use by another program and cannot be read." ] || fail "the box said: $text"
   read -r left right <<<"$edges"
   [ "$left" -ge 0 ] && [ "$right" -le 1280 ] || fail "the box reaches from $left to $right"
-  echo "ok ($case_name): the error box of Pakrill.exe is captioned Pakrill"
+  echo "ok ($case_name): the error box of Pakrill.exe is captioned Pakrill and stands from x=$left to x=$right"
   # Return closes the box, which has the focus; Esc then ends the program.
   box=$(xdotool search --onlyvisible --name '^Pakrill$' | grep -vx "$win" | head -n 1)
   xdotool windowfocus --sync "$box" key Return
