@@ -1,15 +1,22 @@
 #include "app.h"
 
+#include <vector>
+
 #include <ole2.h>
+
+#include "message_box.h"
 
 namespace {
 CWinApp* s_pApp = nullptr;
 int s_nOleInits = 0;
 
 CString ExecutableBaseName() {
-    char szPath[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    CString strPath(szPath);
+    // In UTF-8 a path of MAX_PATH characters can take several times as many bytes.
+    std::vector<char> path(MAX_PATH);
+    while (::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())) >= path.size() &&
+           path.size() < 32768 * 4)
+        path.resize(path.size() * 2);
+    CString strPath(path.data());
     int nStart = strPath.ReverseFind('\\') + 1;
     CString strName = strPath.Mid(nStart);
     int nDot = strName.ReverseFind('.');
@@ -28,7 +35,7 @@ CWinApp::~CWinApp() {
 }
 
 int CWinApp::ShowMessageBox(HWND hWndOwner, const char* pszText, UINT nType) {
-    return ::MessageBoxA(hWndOwner, pszText, m_strAppName, nType);
+    return ShowFittedMessageBox(hWndOwner, pszText, m_strAppName, nType);
 }
 
 CWinApp* AfxGetApp() noexcept { return s_pApp; }

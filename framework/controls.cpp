@@ -55,3 +55,15 @@ int CListCtrl::GetNextItem(int nItem, int nFlags) const {
 }
 
 BOOL CListCtrl::DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, nItem)); }
+
+DWORD CListCtrl::SetExtendedStyle(DWORD dwExStyle) {
+    return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, dwExStyle));
+}
+
+BOOL CListCtrl::GetSubItemRect(int nItem, int nSubItem, int nArea, RECT* pRect) const {
+    pRect->top = nSubItem;
+    pRect->left = nArea;
+    return static_cast<BOOL>(SendMessage(LVM_GETSUBITEMRECT, nItem, reinterpret_cast<LPARAM>(pRect)));
+}
+
+HWND CListCtrl::GetHeaderCtrl() const { return reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER)); }

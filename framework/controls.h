@@ -17,6 +17,10 @@ public:
     int GetItemCount() const;
     int GetNextItem(int nItem, int nFlags) const;
     BOOL DeleteItem(int nItem);
+    DWORD SetExtendedStyle(DWORD dwExStyle);
+    // The rectangle of one cell, in the list's client coordinates.
+    BOOL GetSubItemRect(int nItem, int nSubItem, int nArea, RECT* pRect) const;
+    HWND GetHeaderCtrl() const;
 };
 
 class CButton : public CWnd {};

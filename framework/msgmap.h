@@ -102,6 +102,14 @@ template <auto F> constexpr MessageEntry LButtonUp() {
             }};
 }
 
+// void OnGetMinMaxInfo(MINMAXINFO* pInfo)
+template <auto F> constexpr MessageEntry GetMinMaxInfo() {
+    return {WM_GETMINMAXINFO, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM, LPARAM l) -> LRESULT {
+                (detail::Self<F>(p)->*F)(reinterpret_cast<MINMAXINFO*>(l));
+                return 0;
+            }};
+}
+
 // BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT nMessage)
 template <auto F> constexpr MessageEntry SetCursor() {
     return {WM_SETCURSOR, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM l) -> LRESULT {
@@ -135,6 +143,15 @@ template <auto F> constexpr MessageEntry SetFocus() {
 template <auto F> constexpr MessageEntry KillFocus() {
     return {WM_KILLFOCUS, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM) -> LRESULT {
                 (detail::Self<F>(p)->*F)(reinterpret_cast<HWND>(w));
+                return 0;
+            }};
+}
+
+// void OnContextMenu(HWND hWnd, POINT point); point is (-1, -1) from the keyboard
+template <auto F> constexpr MessageEntry ContextMenu() {
+    return {WM_CONTEXTMENU, MessageMatch::message, 0, 0, [](CWnd* p, WPARAM w, LPARAM l) -> LRESULT {
+                const POINT point = {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+                (detail::Self<F>(p)->*F)(reinterpret_cast<HWND>(w), point);
                 return 0;
             }};
 }

@@ -7,6 +7,7 @@
 
 #include "app.h"
 #include "exceptions.h"
+#include "message_box.h"
 
 const CRuntimeClass CWnd::s_runtimeClass = {"CWnd", nullptr};
 const MessageMap CWnd::s_messageMap = {nullptr, nullptr, 0};
@@ -210,7 +211,7 @@ void ReportException(HWND hWnd, const char* pszText, UINT nType) {
     if (CWinApp* pApp = AfxGetApp())
         pApp->ShowMessageBox(hOwner, pszText, nType);
     else
-        ::MessageBoxA(hOwner, pszText, nullptr, nType);
+        ShowFittedMessageBox(hOwner, pszText, nullptr, nType);
 }
 }  // namespace
 

@@ -11,6 +11,7 @@ constexpr UINT WM_PAKRILL_INSERT_ROW = WM_APP + 1;
 class CMainDialog : public CDialog {
 public:
     explicit CMainDialog(CWnd* pParent = nullptr);
+    ~CMainDialog() override;
 
     // Inspects one file and puts its row at the top of the list, on any thread.
     // Raises the file's CFileException or CMemoryException; then no row is added.
@@ -25,6 +26,11 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnSize(UINT nType, int cx, int cy);
     void OnKeydownFileList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnGetMinMaxInfo(MINMAXINFO* pInfo);
+    void OnContextMenu(HWND hWnd, POINT point);
+    void OnCopy();
+    void OnSelectAll();
+    void OnRemove();
     void OnAlwaysOnTop();
     void OnExit();
     void OnFileOpen();
@@ -41,6 +47,11 @@ protected:
 
 private:
     void InsertRow(const CFileRow& row);
+    // The selected rows as text for the clipboard: a heading line, then each row in
+    // list order, texts separated by tabs, every line ended by CR LF.
+    CString SelectedRowsText() const;
 
     static const MessageEntry s_messageEntries[];
+    // The list's own font, made in OnInitDialog; it must outlive the list's window.
+    HFONT m_hListFont = nullptr;
 };

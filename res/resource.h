@@ -21,3 +21,8 @@
 #define ID_OPEN_DIRECTORY 32790
 #define ID_FILE_OPEN 57601
 #define ID_FILE_CLOSE 57602
+
+// Commands of the list's context menu, which is built at run time.
+#define ID_LIST_COPY 32810
+#define ID_LIST_SELECT_ALL 32811
+#define ID_LIST_REMOVE 32812

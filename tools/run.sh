@@ -15,12 +15,12 @@ step "building (tools/build.sh)" bash "$root/tools/build.sh" >/dev/null
 step "writing the sample packages" python3 "$root/tools/make-samples.py" "$root/build/samples" >/dev/null
 if why=$(bash "$root/tools/win32-host"); then
   build=$root/build/win
-  echo "Opening the 32-bit program, $build/app/pakrill.exe"
+  echo "Opening the 32-bit program, $build/app/Pakrill.exe"
 else
   build=$root/build/win64
-  echo "Opening the 64-bit program, $build/app/pakrill.exe ($why)"
+  echo "Opening the 64-bit program, $build/app/Pakrill.exe ($why)"
 fi
-exe=$build/app/pakrill.exe
+exe=$build/app/Pakrill.exe
 echo "Sample packages to open: $root/build/samples"
 . "$root/tools/wine-setup.sh"
 

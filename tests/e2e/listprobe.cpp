@@ -1,13 +1,39 @@
 // Prints the rows of a running Pakrill window's list, one line a row, texts
 // separated by tabs. The texts are fetched through memory in the other process,
 // as the list answers into the caller's own address space.
+// "listprobe box" prints instead each message box on the screen: its caption, a tab,
+// its text, a tab, and its left and right edges.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 
-int main() {
+namespace {
+
+BOOL CALLBACK PrintIfMessageBox(HWND hWnd, LPARAM) {
+    char szClass[16] = {};
+    ::GetClassNameA(hWnd, szClass, sizeof szClass);
+    HWND hText = ::GetDlgItem(hWnd, 0xFFFF);
+    if (std::strcmp(szClass, "#32770") != 0 || !hText || !::IsWindowVisible(hWnd))
+        return TRUE;
+    char szCaption[256] = {}, szText[2048] = {};
+    ::GetWindowTextA(hWnd, szCaption, sizeof szCaption);
+    ::GetWindowTextA(hText, szText, sizeof szText);
+    RECT rc = {};
+    ::GetWindowRect(hWnd, &rc);
+    std::printf("%s\t%s\t%ld %ld\n", szCaption, szText, static_cast<long>(rc.left), static_cast<long>(rc.right));
+    return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "box") == 0) {
+        ::EnumWindows(PrintIfMessageBox, 0);
+        return 0;
+    }
     HWND hDlg = ::FindWindowA("#32770", "Pakrill");
     HWND hList = hDlg ? ::GetDlgItem(hDlg, 1006) : nullptr;
     if (!hList) {

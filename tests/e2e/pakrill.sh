@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts pakrill.exe in the build folder's Wine prefix and display, and drives it
-# with real X key events: pakrill.sh CASE EXE BUILD_DIR OUT_DIR LISTPROBE_EXE [ABOUTPROBE_EXE URLRECORD_EXE]
+# Starts Pakrill.exe in the build folder's Wine prefix and display, and drives it
+# with real X key events:
+#   pakrill.sh CASE EXE BUILD_DIR OUT_DIR LISTPROBE_EXE [ABOUTPROBE_EXE URLRECORD_EXE HOLDFILE_EXE]
 #   escape, enter: the key pressed in the list ends the program, with exit code 0.
 #   screenshot:    saves the screen and the window as PNG files in OUT_DIR, then Esc.
 #   open:          chooses three sample packages in the real open dialog and reads
@@ -8,8 +9,10 @@
 #   about:         opens the About box from the Help menu by keyboard, saves a
 #                  screenshot of it, clicks its link and checks that the shell was
 #                  asked to open the address (a recorder stands in for the browser).
+#   caption:       chooses a file that another program holds open: the error box is
+#                  captioned with the program file's name, "Pakrill", and fits the screen.
 set -euo pipefail
-case_name=$1 exe=$2 build=$3 out=$4 probe=${5:-} aboutprobe=${6:-} urlrecord=${7:-}
+case_name=$1 exe=$2 build=$3 out=$4 probe=${5:-} aboutprobe=${6:-} urlrecord=${7:-} holdfile=${8:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export DISPLAY=$(cat "$build/wine/display")
 
@@ -58,6 +61,20 @@ menu() {
   done
 }
 
+# Chooses files in the real open dialog: the folder first, then the names as typed.
+choose_files() {
+  # Return opens File, Return chooses "Open...".
+  menu Return Return
+  local dlg
+  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open$' | head -n 1) || true
+  [ -n "$dlg" ] || fail "the open dialog did not appear"
+  xdotool windowfocus --sync "$dlg" type --delay 10 "Z:${1//\//\\}\\"
+  xdotool key Return
+  sleep 0.5
+  xdotool type --delay 10 "$2"
+  xdotool key Return
+}
+
 expect_exit() {
   for _ in $(seq 150); do
     kill -0 "$pid" 2>/dev/null || break
@@ -94,16 +111,7 @@ open)
   samples=$out/open-samples
   rm -rf "$samples"
   python3 "$root/tools/make-samples.py" "$samples" >/dev/null
-  # Return opens File, Return chooses "Open...".
-  menu Return Return
-  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open$' | head -n 1) || true
-  [ -n "$dlg" ] || fail "the open dialog did not appear"
-  # The samples' folder first, then three names in one selection.
-  xdotool windowfocus --sync "$dlg" type --delay 10 "Z:${samples//\//\\}\\"
-  xdotool key Return
-  sleep 0.5
-  xdotool type --delay 10 '"HelloWorld_r6.sis" "Legacy_r5.sis" "Tiny.sis"'
-  xdotool key Return
+  choose_files "$samples" '"HelloWorld_r6.sis" "Legacy_r5.sis" "Tiny.sis"'
   for _ in $(seq 50); do
     rows=$("$root/tools/wine-run" "$build" "$probe" | tr -d '\r')
     [ "$(printf '%s\n' "$rows" | grep -c .)" -ge 3 ] && break
@@ -155,6 +163,35 @@ about)
     sleep 0.1
   done
   xdotool search --onlyvisible --name '^About Pakrill$' >/dev/null && fail "Esc did not close the About box"
+  press Escape
+  expect_exit Escape
+  ;;
+caption)
+  samples=$out/caption-samples
+  rm -rf "$samples"
+  python3 "$root/tools/make-samples.py" "$samples" >/dev/null
+  held="Z:${samples//\//\\}\\Tiny.sis"
+  coproc HOLD { exec "$root/tools/wine-run" "$build" "$holdfile" "$held" 2>&1; }
+  read -r -t 20 line <&"${HOLD[0]}" || true
+  line=${line%$'\r'}
+  [ "$line" = held ] || fail "the file could not be held: $line"
+  choose_files "$samples" Tiny.sis
+  for _ in $(seq 50); do
+    boxes=$("$root/tools/wine-run" "$build" "$probe" box | tr -d '\r')
+    [ -n "$boxes" ] && break
+    sleep 0.2
+  done
+  kill "$HOLD_PID" 2>/dev/null || true
+  IFS=$'\t' read -r caption text edges <<<"$boxes"
+  [ "$caption" = Pakrill ] || fail "the box's caption was '$caption' (boxes: $boxes)"
+  [ "$text" = "$held is in use by another program and cannot be read." ] || fail "the box said: $text"
+  read -r left right <<<"$edges"
+  [ "$left" -ge 0 ] && [ "$right" -le 1280 ] || fail "the box reaches from $left to $right"
+  echo "ok ($case_name): the error box of Pakrill.exe is captioned Pakrill and stands from x=$left to x=$right"
+  # Return closes the box, which has the focus; Esc then ends the program.
+  box=$(xdotool search --onlyvisible --name '^Pakrill$' | grep -vx "$win" | head -n 1)
+  xdotool windowfocus --sync "$box" key Return
+  sleep 0.3
   press Escape
   expect_exit Escape
   ;;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -57,7 +58,9 @@ BOOL CALLBACK CloseIfMessageBox(HWND hWnd, LPARAM lParam) {
     HWND hText = ::GetDlgItem(hWnd, 0xFFFF);
     if (std::strcmp(szClass, "#32770") != 0 || !hText || !::IsWindowVisible(hWnd))
         return TRUE;
-    reinterpret_cast<std::vector<ShownBox>*>(lParam)->push_back({WindowText(hWnd), WindowText(hText)});
+    RECT rc = {};
+    ::GetWindowRect(hWnd, &rc);
+    reinterpret_cast<std::vector<ShownBox>*>(lParam)->push_back({WindowText(hWnd), WindowText(hText), rc});
     ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
     return TRUE;
 }
@@ -115,7 +118,7 @@ RECT ChildRect(HWND hDlg, int nId) {
 }
 
 std::string WindowText(HWND hWnd) {
-    char szText[512] = {};
+    char szText[2048] = {};
     ::GetWindowTextA(hWnd, szText, sizeof szText);
     return szText;
 }
@@ -154,4 +157,38 @@ std::vector<std::string> ListNames(HWND hList) {
     for (const auto& row : ListCells(hList, 1))
         names.push_back(row[0]);
     return names;
+}
+
+std::vector<DWORD> ScreenPixels(const RECT& rc) {
+    const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = cx;
+    info.bmiHeader.biHeight = -cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HBITMAP hBitmap = ::CreateDIBSection(hMem, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOld = ::SelectObject(hMem, hBitmap);
+    ::BitBlt(hMem, 0, 0, cx, cy, hScreen, rc.left, rc.top, SRCCOPY);
+    ::GdiFlush();
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(pBits), static_cast<const DWORD*>(pBits) + cx * cy);
+    ::SelectObject(hMem, hOld);
+    ::DeleteObject(hBitmap);
+    ::DeleteDC(hMem);
+    ::ReleaseDC(nullptr, hScreen);
+    return pixels;
+}
+
+void PressKey(HWND hWnd, WPARAM nKey, BYTE nModifier) {
+    BYTE keys[256], held[256];
+    ::GetKeyboardState(keys);
+    std::copy(keys, keys + 256, held);
+    if (nModifier)
+        held[nModifier] = 0x80;
+    ::SetKeyboardState(held);
+    ::SendMessageA(hWnd, WM_KEYDOWN, nKey, 0);
+    ::SetKeyboardState(keys);
 }

@@ -40,10 +40,11 @@ constexpr INT_PTR kTimedOut = 0x7E57;
 // loop, when the dialog is shown and the messages queued at its start are handled.
 INT_PTR RunModal(CDialog& dlg, std::function<void(HWND hDlg)> script);
 
-// A message box that was on the screen: its caption and its text.
+// A message box that was on the screen: its caption, its text and where it stood.
 struct ShownBox {
     std::string strCaption;
     std::string strText;
+    RECT rcWindow;
 };
 // Runs step while a timer reads and closes every message box that shows up.
 std::vector<ShownBox> CloseBoxesDuring(const std::function<void()>& step);
@@ -63,3 +64,9 @@ INT_PTR RunMainDialog(std::function<void(HWND hDlg)> script);
 std::vector<std::vector<std::string>> ListCells(HWND hList, int nColumns);
 // The first column's text of every row.
 std::vector<std::string> ListNames(HWND hList);
+
+// Sends a key press to a window with a modifier key (VK_CONTROL, VK_SHIFT) held, or none.
+void PressKey(HWND hWnd, WPARAM nKey, BYTE nModifier = 0);
+
+// The pixels of a rectangle of the screen as the user sees them, read back from it.
+std::vector<DWORD> ScreenPixels(const RECT& rc);

@@ -52,7 +52,7 @@ TEST(MainDialog, OpensCentredAtTheTemplateSizeWithSixColumnsAndTheFocusInTheList
 
         HWND hList = ::GetDlgItem(hDlg, IDC_FILE_LIST);
         EXPECT_EQ(::GetFocus(), hList);
-        EXPECT_EQ(::SendMessageA(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0);
+        EXPECT_EQ(::SendMessageA(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), LVS_EX_FULLROWSELECT);
         const struct {
             const char* pszHeading;
             int nWidth;
@@ -189,14 +189,7 @@ TEST(MainDialog, DeleteRemovesTheSelectedRowsWhateverTheModifiers) {
             FillList(hList, five);
             for (int nItem : c.selected)
                 Select(hList, nItem);
-            BYTE keys[256], held[256];
-            ::GetKeyboardState(keys);
-            std::copy(keys, keys + 256, held);
-            if (c.nModifier)
-                held[c.nModifier] = 0x80;
-            ::SetKeyboardState(held);
-            ::SendMessageA(hList, WM_KEYDOWN, c.nKey, 0);
-            ::SetKeyboardState(keys);
+            PressKey(hList, c.nKey, c.nModifier);
             EXPECT_EQ(ListNames(hList), c.left) << c.pszName;
         }
         ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
