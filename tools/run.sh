@@ -34,6 +34,7 @@ if [ -n "${DISPLAY:-}" ]; then
     "$WINESERVER_CMD" -w || true
     [ -f "$WINEPREFIX/system.reg" ] || { echo "run: $WINE could not create the Wine prefix $WINEPREFIX" >&2; exit 1; }
   fi
+  wine_prefix_fonts
   code=0
   "$WINE" "$exe" || code=$?
   [ "$code" -eq 0 ] || echo "run: $exe ended with exit code $code" >&2

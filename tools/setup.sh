@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ python3 googletest libssl-dev zlib1g-dev
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-  wine wine32:i386 wine64 fonts-wine xvfb xdotool x11-utils imagemagick
+  wine wine32:i386 wine64 fonts-wine fonts-droid-fallback xvfb xdotool x11-utils imagemagick
 )
 
 sudo=""

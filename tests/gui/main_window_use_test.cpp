@@ -427,17 +427,16 @@ std::vector<DWORD> Rendered(HFONT hFont, wchar_t ch) {
 
 }  // namespace
 
-// Each character of a Cyrillic name, drawn in the list's own font, comes out as a
-// glyph: neither nothing nor the box shown for a character that no font has.
-// Japanese needs a CJK font that the system links to the list's font; this test
-// machine's Wine has none, so it is not asked for here.
-TEST(AnyFileName, ListFontShowsCyrillic) {
+// Each character of a Cyrillic and a Japanese name, drawn in the list's own font,
+// comes out as a glyph: neither nothing nor the box shown for a character that no
+// font has. Japanese comes from the CJK font that the system links to the list's.
+TEST(AnyFileName, ListFontShowsCyrillicAndJapanese) {
     RunAndClose([](HWND, HWND hList) {
         HFONT hFont = reinterpret_cast<HFONT>(::SendMessageA(hList, WM_GETFONT, 0, 0));
         const std::vector<DWORD> blank(40 * 40, 0xFFFFFF);
         // Unassigned in Unicode, so no font has it.
         const std::vector<DWORD> missing = Rendered(hFont, 0x0378);
-        for (wchar_t ch : std::wstring(L"приложение")) {
+        for (wchar_t ch : std::wstring(L"приложение日本語")) {
             const std::vector<DWORD> glyph = Rendered(hFont, ch);
                 EXPECT_TRUE(glyph != blank) << "U+" << std::hex << static_cast<int>(ch) << " is not drawn";
             EXPECT_TRUE(glyph != missing) << "U+" << std::hex << static_cast<int>(ch) << " has no glyph";
