@@ -13,6 +13,7 @@
 #include "../framework/exceptions.h"
 #include "file_hash.h"
 #include "file_row.h"
+#include "walk.h"
 
 namespace {
 
@@ -21,8 +22,14 @@ constexpr size_t kColumnCount = sizeof kColumns / sizeof kColumns[0];
 using Record = std::vector<std::string>;
 
 const char kUsage[] =
-    "Usage: pakrill-cli [--format table|tsv|csv|json] FILE...\n"
+    "Usage: pakrill-cli [--format table|tsv|csv|json] FILE|FOLDER...\n"
     "Prints, for each FILE, its name, version, UID, size, signature flag and MD5 hash.\n"
+    "A FOLDER is walked depth-first as the window's \"Open directory...\" walks it:\n"
+    "each folder's entries sorted by name without regard to case (the order of a\n"
+    "Windows volume), sub-folders where they stand, and every entry whose path ends\n"
+    "in \"sis\" in any case is taken. Links to folders are followed; a link back to a\n"
+    "folder on the walked path, and a FIFO, socket or device met in a folder, are\n"
+    "reported and skipped. The walk never changes the current directory.\n"
     "  --format F   table (default), tsv, csv or json\n"
     "  --help       show this help\n"
     "  --version    show the version\n";
@@ -113,6 +120,12 @@ ULONGLONG DigestBytes(const char* pszPath) {
     return ec || nSize >= kHashSizeLimit ? 0 : static_cast<ULONGLONG>(nSize);
 }
 
+// One thing to report, in order: a file to inspect, or a problem the walk met.
+struct Item {
+    std::string strPath;
+    std::string strProblem;
+};
+
 struct Outcome {
     Record record;
     std::string strError;
@@ -122,7 +135,7 @@ struct Outcome {
 // Inspects the files on a few threads and hands the outcomes over in argument order.
 class Inspector {
 public:
-    explicit Inspector(const std::vector<const char*>& files)
+    explicit Inspector(const std::vector<Item>& files)
         : m_files(files), m_outcomes(files.size()), m_budget(kHashSizeLimit) {
         const size_t nThreads = std::min<size_t>(std::max(2u, std::thread::hardware_concurrency()), 8);
         for (size_t i = 0; i < std::min(nThreads, files.size()); ++i)
@@ -145,13 +158,16 @@ private:
     void Work() {
         for (size_t i; (i = m_next.fetch_add(1)) < m_files.size();) {
             Outcome outcome;
-            const ULONGLONG nHeld = m_budget.Acquire(DigestBytes(m_files[i]));
+            outcome.strError = m_files[i].strProblem;
+            const char* pszPath = m_files[i].strPath.c_str();
+            const ULONGLONG nHeld = outcome.strError.empty() ? m_budget.Acquire(DigestBytes(pszPath)) : 0;
             try {
-                outcome.record = Inspect(m_files[i]);
+                if (outcome.strError.empty())
+                    outcome.record = Inspect(pszPath);
             } catch (const CException& e) {
                 outcome.strError = e.GetErrorMessage().GetString();
             } catch (const std::exception& e) {
-                outcome.strError = std::string(m_files[i]) + ": " + e.what();
+                outcome.strError = m_files[i].strPath + ": " + e.what();
             }
             m_budget.Release(nHeld);
             outcome.bDone = true;
@@ -163,7 +179,7 @@ private:
         }
     }
 
-    const std::vector<const char*>& m_files;
+    const std::vector<Item>& m_files;
     std::vector<Outcome> m_outcomes;
     ByteBudget m_budget;
     std::atomic<size_t> m_next{0};
@@ -301,11 +317,23 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return 2;
     }
 
+    // A folder is walked where it stands among the arguments.
+    std::vector<Item> items;
+    for (const char* pszArgument : files) {
+        if (!IsFolder(pszArgument)) {
+            items.push_back({pszArgument, ""});
+            continue;
+        }
+        WalkFolder(
+            pszArgument, [&](const std::string& strPath) { items.push_back({strPath, ""}); },
+            [&](const std::string& strProblem) { items.push_back({"", strProblem}); });
+    }
+
     Writer writer(format, out);
     writer.Begin();
     int nStatus = 0;
-    Inspector inspector(files);
-    for (size_t i = 0; i < files.size(); ++i) {
+    Inspector inspector(items);
+    for (size_t i = 0; i < items.size(); ++i) {
         Outcome outcome = inspector.Take(i);
         if (outcome.strError.empty()) {
             writer.Add(outcome.record);

@@ -1,5 +1,14 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
+#include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -138,3 +147,69 @@ TEST(Cli, ManyFilesKeepArgumentOrder) {
         nFrom = nAt + 1;
     }
 }
+
+TEST(CliWalk, FolderIsWalkedDepthFirstInVolumeOrder) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    const std::string root = dir.PathOf("tree");
+    for (const char* folder : {"tree/Sub", "tree/x.sis", "tree/..a", "tree/Sub/deeper"})
+        fs::create_directories(dir.PathOf(folder));
+    for (const char* file : {"tree/a.sis", "tree/B.SIS", "tree/c.txt", "tree/x.sisx", "tree/thesis", "tree/.sis",
+                             "tree/_under.sis", "tree/[x.sis", "tree/Zeta.sis", "tree/Sub/in.sis",
+                             "tree/Sub/deeper/deep.Sis", "tree/x.sis/inner.sis", "tree/..a/dots.sis"})
+        dir.Write(file, {});
+    const std::string s = std::string(1, kSep);
+    const std::vector<std::string> expected = {
+        root + s + "..a" + s + "dots.sis", root + s + ".sis", root + s + "a.sis",
+        root + s + "B.SIS", root + s + "Sub" + s + "deeper" + s + "deep.Sis",
+        root + s + "Sub" + s + "in.sis", root + s + "thesis", root + s + "x.sis" + s + "inner.sis",
+        root + s + "Zeta.sis", root + s + "[x.sis", root + s + "_under.sis"};
+    const CliRun run = RunWith({"--format", "tsv", root});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> paths;
+    std::istringstream lines(run.out);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line))
+        paths.push_back(line.substr(0, line.find('\t')));
+    EXPECT_EQ(paths, expected);
+}
+
+#ifndef _WIN32
+// A link back up the tree would never end, and a FIFO with no writer would wait
+// for ever: both are reported and the walk goes on.
+TEST(CliWalk, LinkLoopAndFifoAndSocketAreReportedNotFollowed) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    const std::string root = dir.PathOf("t");
+    fs::create_directories(root + "/in");
+    dir.Write("t/a.sis", {});
+    dir.Write("t/in/b.sis", {});
+    fs::create_directory_symlink("..", root + "/in/up.sis");
+    fs::create_directory_symlink(root + "/in", root + "/link");
+    ASSERT_EQ(mkfifo((root + "/pipe.sis").c_str(), 0600), 0);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = root + "/sock.sis";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    const CliRun run = RunWith({"--format", "tsv", root});
+    close(fd);
+    EXPECT_EQ(run.status, 1);
+    std::vector<std::string> paths;
+    std::istringstream lines(run.out);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line))
+        paths.push_back(line.substr(0, line.find('\t')));
+    const std::vector<std::string> expected = {root + "/a.sis", root + "/in/b.sis", root + "/link/b.sis"};
+    EXPECT_EQ(paths, expected);
+    EXPECT_EQ(run.err, "pakrill-cli: " + root + "/in/up.sis leads back to a folder that is being walked; skipped.\n" +
+                           "pakrill-cli: " + root + "/link/up.sis leads back to a folder that is being walked; skipped.\n" +
+                           "pakrill-cli: " + root + "/pipe.sis is not a regular file; skipped.\n" +
+                           "pakrill-cli: " + root + "/sock.sis is not a regular file; skipped.\n");
+}
+#endif
