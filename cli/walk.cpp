@@ -89,7 +89,7 @@ public:
             else if (entry.bPlainFile)
                 m_onFile(strPath);
             else
-                m_onProblem(strPath + " is not a regular file; skipped.");
+                m_onProblem(CFileException(CFileException::notPlainFile, 0, strPath.c_str()).GetErrorMessage().GetString());
         }
         if (bKnown)
             m_ancestors.pop_back();

@@ -58,10 +58,6 @@ WORD Crc16Ccitt(const BYTE* p, size_t nCount, size_t nStride) {
     return crc;
 }
 
-DWORD Uid4Of(const BYTE* pUids) {
-    return static_cast<DWORD>(Crc16Ccitt(pUids + 1, 6, 2)) << 16 | Crc16Ccitt(pUids, 6, 2);
-}
-
 // A length word, or two in the long form, that must end by nLimit; moves nPos past it.
 bool ReadLength(const BYTE* p, ULONGLONG& nPos, ULONGLONG nLimit, ULONGLONG& nLength) {
     if (nPos > nLimit || nLimit - nPos < 4)
@@ -172,6 +168,16 @@ bool Inflate(const BYTE* pIn, size_t nIn, BYTE* pOut, size_t nOut) {
 }
 
 }  // namespace
+
+DWORD Uid4Of(const BYTE* pUids) {
+    return static_cast<DWORD>(Crc16Ccitt(pUids + 1, 6, 2)) << 16 | Crc16Ccitt(pUids, 6, 2);
+}
+
+size_t Sis9BytesWanted(const BYTE* pData, size_t nSize, ULONGLONG nFileLength) {
+    Sis9Facts facts;
+    const Sis9Result result = ParseSis9(pData, nSize, nFileLength, facts);
+    return result.status == Sis9Status::NeedMore ? std::max(nSize, result.nNeeded) : nSize;
+}
 
 Sis9Result ParseSis9(const BYTE* pData, size_t nSize, ULONGLONG nFileLength, Sis9Facts& facts) {
     const Sis9Result notSis9{Sis9Status::NotSis9, 0};

@@ -30,6 +30,13 @@ constexpr size_t kSis9HeadBytes = 65536;
 // facts; NotSis9 means not a Symbian 9 package or not a sound one (facts untouched).
 Sis9Result ParseSis9(const BYTE* pData, size_t nSize, ULONGLONG nFileLength, Sis9Facts& facts);
 
+// How long a prefix ParseSis9 needs, given the first nSize bytes of a file of at
+// least nFileLength bytes; nSize itself when no more is needed.
+size_t Sis9BytesWanted(const BYTE* pData, size_t nSize, ULONGLONG nFileLength);
+
+// The checksum a Symbian UID header carries in its fourth word, over its first three.
+DWORD Uid4Of(const BYTE* pUids);
+
 // Reads just the bytes needed from the start of an open file of nFileLength bytes.
 // True only for a Symbian 9 package whose controller parses completely. Bad
 // content gives false; only the file's own read errors throw. Leaves the file

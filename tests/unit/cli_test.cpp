@@ -50,8 +50,9 @@ TEST(Cli, TsvHasHeaderAndOneLinePerFileInArgumentOrder) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out,
-              "Path\tName\tVersion\tUID\tSize\tSig\tMD5 hash\n" + a + "\ta.sis\t1.0.0\t0x2a\t0 Kb\tYes\t" +
-                  "104E48CFF9D8192894F115F5FB9E2C9D\n" + b + "\tb.sis\t0.0.0\t0\t0 Kb\t\tD41D8CD98F00B204E9800998ECF8427E\n");
+              "Path\tName\tVersion\tUID\tSize\tSig\tMD5 hash\tKind\tBytes\n" + a +
+                  "\ta.sis\t1.0.0\t0x2a\t0 Kb\tYes\t104E48CFF9D8192894F115F5FB9E2C9D\tunknown\t72\n" + b +
+                  "\tb.sis\t0.0.0\t0\t0 Kb\t\tD41D8CD98F00B204E9800998ECF8427E\tunknown\t0\n");
 }
 
 TEST(Cli, UnreadableFileIsReportedAndTheRestFollow) {
@@ -61,8 +62,8 @@ TEST(Cli, UnreadableFileIsReportedAndTheRestFollow) {
     const CliRun run = RunWith({"--format=csv", gone, good});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "pakrill-cli: " + gone + " was not found.\n");
-    EXPECT_EQ(run.out, "Path,Name,Version,UID,Size,Sig,MD5 hash\r\n" + good +
-                           ",good.sis,0.0.0,0,0 Kb,,D41D8CD98F00B204E9800998ECF8427E\r\n");
+    EXPECT_EQ(run.out, "Path,Name,Version,UID,Size,Sig,MD5 hash,Kind,Bytes\r\n" + good +
+                           ",good.sis,0.0.0,0,0 Kb,,D41D8CD98F00B204E9800998ECF8427E,unknown,0\r\n");
 }
 
 TEST(Cli, QuotingKeepsFieldsWhole) {
@@ -209,7 +210,7 @@ TEST(CliWalk, LinkLoopAndFifoAndSocketAreReportedNotFollowed) {
     EXPECT_EQ(paths, expected);
     EXPECT_EQ(run.err, "pakrill-cli: " + root + "/in/up.sis leads back to a folder that is being walked; skipped.\n" +
                            "pakrill-cli: " + root + "/link/up.sis leads back to a folder that is being walked; skipped.\n" +
-                           "pakrill-cli: " + root + "/pipe.sis is not a regular file; skipped.\n" +
-                           "pakrill-cli: " + root + "/sock.sis is not a regular file; skipped.\n");
+                           "pakrill-cli: " + root + "/pipe.sis is not a regular file.\n" +
+                           "pakrill-cli: " + root + "/sock.sis is not a regular file.\n");
 }
 #endif
