@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -214,3 +215,48 @@ TEST(CliWalk, LinkLoopAndFifoAndSocketAreReportedNotFollowed) {
                            "pakrill-cli: " + root + "/sock.sis is not a regular file.\n");
 }
 #endif
+
+// A list in each format pakrill-cli writes, checked after one file lost a byte's
+// worth of truth and another went away.
+TEST(CliCheck, RoundTripCatchesAChangedByteAndAMissingFile) {
+#ifdef _WIN32
+    const std::string oddName = "changed, odd.sis";  // Windows names hold no quote
+#else
+    const std::string oddName = "changed, \"odd\".sis";
+#endif
+    for (const char* format : {"md5sum", "tsv", "csv", "json"}) {
+        TempDir dir;
+        const std::string same = dir.Write("same.sis", MakeBytes(5000, {{0, 7, 4}}));
+        const std::string changed = dir.Write(oddName, MakeBytes(300, {{0, 9, 4}}));
+        const std::string gone = dir.Write("gone.sis", {1, 2, 3});
+        const std::string list = dir.PathOf("list");
+        const CliRun made = RunWith({"--format", format, same, changed, gone});
+        ASSERT_EQ(made.status, 0) << format << made.err;
+        std::ofstream(list, std::ios::binary) << made.out;
+
+        EXPECT_EQ(RunWith({"--check", list}).out, same + ": OK\n" + changed + ": OK\n" + gone + ": OK\n") << format;
+        dir.Write(oddName, MakeBytes(300, {{0, 9, 4}, {299, 1, 1}}));
+        std::filesystem::remove(gone);
+        const CliRun checked = RunWith({"--check", list});
+        EXPECT_EQ(checked.status, 1) << format;
+        EXPECT_EQ(checked.out, same + ": OK\n" + changed + ": FAILED\n" + gone + ": missing\n") << format;
+        EXPECT_EQ(checked.err, "") << format;
+    }
+}
+
+// Names come from a list file as well as the command line, in the list's order;
+// with --null they end with NUL, so a name may hold a line break.
+TEST(CliCheck, FilesFromAList) {
+    TempDir dir;
+    const std::string a = dir.Write("a.sis", {1}), b = dir.Write("b.sis", {2});
+    std::ofstream(dir.PathOf("lines"), std::ios::binary) << b << "\n\n" << a << "\n";
+    std::ofstream(dir.PathOf("nul"), std::ios::binary) << a << '\0' << b << '\0';
+    const CliRun lines = RunWith({"--format", "md5sum", a, "--files-from", dir.PathOf("lines")});
+    EXPECT_EQ(lines.out, "55a54008ad1ba589aa210d2629c1df41  " + a + "\n9e688c58a5487b8eaf69c9e1005ad0bf  " + b +
+                             "\n55a54008ad1ba589aa210d2629c1df41  " + a + "\n");
+    const CliRun nul = RunWith({"--format", "md5sum", "--null", "--files-from=" + dir.PathOf("nul")});
+    EXPECT_EQ(nul.out, "55a54008ad1ba589aa210d2629c1df41  " + a + "\n9e688c58a5487b8eaf69c9e1005ad0bf  " + b + "\n");
+    const CliRun none = RunWith({"--files-from", dir.PathOf("absent")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "pakrill-cli: " + dir.PathOf("absent") + " was not found.\n");
+}
