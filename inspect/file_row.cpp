@@ -12,35 +12,8 @@
 
 namespace {
 
-// The fixed header and the Symbian 9 reader's first look both fit in this.
-constexpr size_t kFirstHeadBytes = kSis9HeadBytes;
 // Stands for "longer than anything read so far" while a length is not yet known.
 constexpr ULONGLONG kUnknownLength = ~0ull >> 2;
-
-// Keeps the first bytes of a stream, as many as the summary turns out to need.
-class HeadKeeper {
-public:
-    explicit HeadKeeper(ULONGLONG nAssumedLength) : m_nAssumedLength(nAssumedLength) {}
-
-    void Take(const BYTE* p, size_t n) {
-        while (n && m_head.size() < m_nWanted) {
-            const size_t nTake = std::min(n, m_nWanted - m_head.size());
-            m_head.insert(m_head.end(), p, p + nTake);
-            p += nTake;
-            n -= nTake;
-            if (m_head.size() == m_nWanted)
-                m_nWanted = std::max(m_nWanted, Sis9BytesWanted(m_head.data(), m_head.size(), m_nAssumedLength));
-        }
-    }
-
-    size_t Missing() const { return m_nWanted - m_head.size(); }
-    const std::vector<BYTE>& Head() const { return m_head; }
-
-private:
-    const ULONGLONG m_nAssumedLength;
-    size_t m_nWanted = kFirstHeadBytes;
-    std::vector<BYTE> m_head;
-};
 
 }  // namespace
 
@@ -58,7 +31,7 @@ CFileFacts ReadFileFacts(CFile& file, const CInspectOptions& options, CByteBlock
     std::optional<CDigest> digest;
     if (bHash)
         digest.emplace();
-    HeadKeeper head(bKnown ? nKnown : kUnknownLength);
+    Sis9HeadKeeper head(bKnown ? nKnown : kUnknownLength);
     ULONGLONG nTotal = 0;
     bool bOverLimit = bTooLarge;
     for (;;) {

@@ -179,6 +179,17 @@ size_t Sis9BytesWanted(const BYTE* pData, size_t nSize, ULONGLONG nFileLength) {
     return result.status == Sis9Status::NeedMore ? std::max(nSize, result.nNeeded) : nSize;
 }
 
+void Sis9HeadKeeper::Take(const BYTE* p, size_t n) {
+    while (n && m_head.size() < m_nWanted) {
+        const size_t nTake = std::min(n, m_nWanted - m_head.size());
+        m_head.insert(m_head.end(), p, p + nTake);
+        p += nTake;
+        n -= nTake;
+        if (m_head.size() == m_nWanted)
+            m_nWanted = std::max(m_nWanted, Sis9BytesWanted(m_head.data(), m_head.size(), m_nAssumedLength));
+    }
+}
+
 Sis9Result ParseSis9(const BYTE* pData, size_t nSize, ULONGLONG nFileLength, Sis9Facts& facts) {
     const Sis9Result notSis9{Sis9Status::NotSis9, 0};
     const ULONGLONG nHeadEnd = std::min<ULONGLONG>(nFileLength, kSis9HeadBytes);

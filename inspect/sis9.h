@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <vector>
 
 #include "../framework/types.h"
 
@@ -42,3 +43,20 @@ DWORD Uid4Of(const BYTE* pUids);
 // content gives false; only the file's own read errors throw. Leaves the file
 // position anywhere.
 bool ReadSis9Facts(CFile& file, ULONGLONG nFileLength, Sis9Facts& facts);
+
+// Keeps the first bytes of a stream, as many as the summary turns out to need: the
+// fixed header and the Symbian 9 reader's first look, then up to the end of the
+// compressed controller when there is one. nAssumedLength is the file's length,
+// or any larger number while it is not known.
+class Sis9HeadKeeper {
+public:
+    explicit Sis9HeadKeeper(ULONGLONG nAssumedLength) : m_nAssumedLength(nAssumedLength) {}
+    void Take(const BYTE* p, size_t n);
+    size_t Missing() const { return m_nWanted - m_head.size(); }
+    const std::vector<BYTE>& Head() const { return m_head; }
+
+private:
+    const ULONGLONG m_nAssumedLength;
+    size_t m_nWanted = kSis9HeadBytes;
+    std::vector<BYTE> m_head;
+};

@@ -26,11 +26,6 @@ std::string Md5Of(const std::vector<uint8_t>& bytes) {
     return digest.Finish().GetString();
 }
 
-std::vector<uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 std::vector<uint8_t> Pattern(size_t nSize, uint32_t nSeed) {
     std::vector<uint8_t> bytes(nSize);
     for (size_t i = 0; i < nSize; ++i)
@@ -68,6 +63,13 @@ TEST(InspectFile, DigestInPiecesAndTheLimit) {
 }
 
 #ifndef _WIN32
+namespace {
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+}  // namespace
+
 // The system says these are 0 bytes long; their bytes are what counts.
 TEST(InspectFile, FilesOfUnknownLengthAreReadToTheirEnd) {
     const std::vector<uint8_t> bytes = ReadAll("/proc/version");
