@@ -3,8 +3,9 @@
 #   bench   300 files from 1 KiB to just under 10 MiB, most of them small (fourth power), about 600 MiB
 #   loguni  300 files log-uniform from 1 KiB to 10 MiB, about 320 MiB
 # Per tree: the median of ROUNDS timed runs of each (taken in turn), their ratio,
-# pakrill-cli's peak resident memory, its page faults, and its instructions where
-# the machine's counters allow.
+# pakrill-cli's peak resident memory and page faults, the CPU time of one run of
+# each, and the instructions each executes (callgrind; perf's counters are often
+# missing on virtual machines).
 #   bench/cli-vs-md5sum.sh [ROUNDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,18 +62,24 @@ for kind in bench loguni; do
   md5=$(median <"$build/md5.times")
   cli_s=$(median <"$build/cli.times")
 
-  /usr/bin/time -f '%M %R %F' -o "$build/time.out" "$cli" --format tsv "${files[@]}" >/dev/null
-  read -r peak_kib minor major <"$build/time.out"
-  instructions=$(perf stat -x, -e instructions "$cli" --format tsv "${files[@]}" 2>&1 >/dev/null |
-                 awk -F, '/instructions/ {print $1}' || true)
-  md5_instructions=$(perf stat -x, -e instructions md5sum "${files[@]}" 2>&1 >/dev/null |
-                     awk -F, '/instructions/ {print $1}' || true)
+  /usr/bin/time -f '%M %R %F %U %S' -o "$build/time.out" "$cli" --format tsv "${files[@]}" >/dev/null
+  read -r peak_kib minor major cli_user cli_sys <"$build/time.out"
+  /usr/bin/time -f '%U %S' -o "$build/time.out" md5sum "${files[@]}" >/dev/null
+  read -r md5_user md5_sys <"$build/time.out"
+  instructions() {
+    command -v valgrind >/dev/null || return 0
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+      awk '/Collected/ {print $NF}'
+  }
+  cli_instructions=$(instructions "$cli" --format tsv "${files[@]}")
+  md5_instructions=$(instructions md5sum "${files[@]}")
 
   echo "tree $kind: ${#files[@]} files, $total bytes"
-  printf '  md5sum:      median of %d  %.3f s  (%.0f MB/s)  instructions %s\n' "$rounds" "$md5" \
-    "$(echo "$total / $md5 / 1000000" | bc -l)" "${md5_instructions:-n/a}"
-  printf '  pakrill-cli: median of %d  %.3f s  (%.0f MB/s)  instructions %s\n' "$rounds" "$cli_s" \
-    "$(echo "$total / $cli_s / 1000000" | bc -l)" "${instructions:-n/a}"
+  printf '  md5sum:      median of %d  %.3f s  (%.0f MB/s)  CPU %.2f s  instructions %s\n' "$rounds" "$md5" \
+    "$(echo "$total / $md5 / 1000000" | bc -l)" "$(echo "$md5_user + $md5_sys" | bc -l)" "${md5_instructions:-n/a}"
+  printf '  pakrill-cli: median of %d  %.3f s  (%.0f MB/s)  CPU %.2f s  instructions %s\n' "$rounds" "$cli_s" \
+    "$(echo "$total / $cli_s / 1000000" | bc -l)" "$(echo "$cli_user + $cli_sys" | bc -l)" \
+    "${cli_instructions:-n/a}"
   printf '  pakrill-cli: peak RSS %.1f MiB, %d minor and %d major page faults\n' \
     "$(echo "$peak_kib / 1024" | bc -l)" "$minor" "$major"
   printf '  ratio pakrill-cli / md5sum: %.3f\n' "$(echo "$cli_s / $md5" | bc -l)"

@@ -41,6 +41,30 @@ const char kSep = '\\';
 const char kSep = '/';
 #endif
 
+// A path as a TSV field: backslashes written twice.
+std::string Tsv(const std::string& s) {
+    std::string out;
+    for (char c : s)
+        out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out;
+}
+
+// The Path field of each record of a TSV output, unescaped.
+std::vector<std::string> TsvPaths(const std::string& out) {
+    std::vector<std::string> paths;
+    std::istringstream lines(out);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        std::string path;
+        const std::string field = line.substr(0, line.find('\t'));
+        for (size_t i = 0; i < field.size(); ++i)
+            path += field[i] == '\\' && i + 1 < field.size() ? field[++i] : field[i];
+        paths.push_back(path);
+    }
+    return paths;
+}
+
 }  // namespace
 
 TEST(Cli, TsvHasHeaderAndOneLinePerFileInArgumentOrder) {
@@ -51,8 +75,8 @@ TEST(Cli, TsvHasHeaderAndOneLinePerFileInArgumentOrder) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out,
-              "Path\tName\tVersion\tUID\tSize\tSig\tMD5 hash\tKind\tBytes\n" + a +
-                  "\ta.sis\t1.0.0\t0x2a\t0 Kb\tYes\t104E48CFF9D8192894F115F5FB9E2C9D\tunknown\t72\n" + b +
+              "Path\tName\tVersion\tUID\tSize\tSig\tMD5 hash\tKind\tBytes\n" + Tsv(a) +
+                  "\ta.sis\t1.0.0\t0x2a\t0 Kb\tYes\t104E48CFF9D8192894F115F5FB9E2C9D\tunknown\t72\n" + Tsv(b) +
                   "\tb.sis\t0.0.0\t0\t0 Kb\t\tD41D8CD98F00B204E9800998ECF8427E\tunknown\t0\n");
 }
 
@@ -144,7 +168,7 @@ TEST(Cli, ManyFilesKeepArgumentOrder) {
     for (size_t i = 2; i < args.size(); ++i) {
         if (args[i].find("f") == std::string::npos || run.err.find(args[i]) != std::string::npos)
             continue;
-        const size_t nAt = run.out.find(args[i] + "\t", nFrom);
+        const size_t nAt = run.out.find(Tsv(args[i]) + "\t", nFrom);
         ASSERT_NE(nAt, std::string::npos) << args[i] << " missing or out of order";
         nFrom = nAt + 1;
     }
@@ -168,13 +192,7 @@ TEST(CliWalk, FolderIsWalkedDepthFirstInVolumeOrder) {
         root + s + "Zeta.sis", root + s + "[x.sis", root + s + "_under.sis"};
     const CliRun run = RunWith({"--format", "tsv", root});
     EXPECT_EQ(run.status, 0) << run.err;
-    std::vector<std::string> paths;
-    std::istringstream lines(run.out);
-    std::string line;
-    std::getline(lines, line);
-    while (std::getline(lines, line))
-        paths.push_back(line.substr(0, line.find('\t')));
-    EXPECT_EQ(paths, expected);
+    EXPECT_EQ(TsvPaths(run.out), expected);
 }
 
 #ifndef _WIN32
@@ -201,14 +219,8 @@ TEST(CliWalk, LinkLoopAndFifoAndSocketAreReportedNotFollowed) {
     const CliRun run = RunWith({"--format", "tsv", root});
     close(fd);
     EXPECT_EQ(run.status, 1);
-    std::vector<std::string> paths;
-    std::istringstream lines(run.out);
-    std::string line;
-    std::getline(lines, line);
-    while (std::getline(lines, line))
-        paths.push_back(line.substr(0, line.find('\t')));
     const std::vector<std::string> expected = {root + "/a.sis", root + "/in/b.sis", root + "/link/b.sis"};
-    EXPECT_EQ(paths, expected);
+    EXPECT_EQ(TsvPaths(run.out), expected);
     EXPECT_EQ(run.err, "pakrill-cli: " + root + "/in/up.sis leads back to a folder that is being walked; skipped.\n" +
                            "pakrill-cli: " + root + "/link/up.sis leads back to a folder that is being walked; skipped.\n" +
                            "pakrill-cli: " + root + "/pipe.sis is not a regular file.\n" +
@@ -248,13 +260,14 @@ TEST(CliCheck, RoundTripCatchesAChangedByteAndAMissingFile) {
 // with --null they end with NUL, so a name may hold a line break.
 TEST(CliCheck, FilesFromAList) {
     TempDir dir;
-    const std::string a = dir.Write("a.sis", {1}), b = dir.Write("b.sis", {2});
-    std::ofstream(dir.PathOf("lines"), std::ios::binary) << b << "\n\n" << a << "\n";
-    std::ofstream(dir.PathOf("nul"), std::ios::binary) << a << '\0' << b << '\0';
+    const std::string a = dir.Write("a.sis", {1}), b = dir.Write("b.sis", {2}), c = dir.Write("c.sis", {1});
+    std::ofstream(dir.PathOf("lines"), std::ios::binary) << b << "\n\n" << c << "\n";
+    std::ofstream(dir.PathOf("names0"), std::ios::binary) << a << '\0' << b << '\0';
     const CliRun lines = RunWith({"--format", "md5sum", a, "--files-from", dir.PathOf("lines")});
+    EXPECT_EQ(lines.err, "");
     EXPECT_EQ(lines.out, "55a54008ad1ba589aa210d2629c1df41  " + a + "\n9e688c58a5487b8eaf69c9e1005ad0bf  " + b +
-                             "\n55a54008ad1ba589aa210d2629c1df41  " + a + "\n");
-    const CliRun nul = RunWith({"--format", "md5sum", "--null", "--files-from=" + dir.PathOf("nul")});
+                             "\n55a54008ad1ba589aa210d2629c1df41  " + c + "\n");
+    const CliRun nul = RunWith({"--format", "md5sum", "--null", "--files-from=" + dir.PathOf("names0")});
     EXPECT_EQ(nul.out, "55a54008ad1ba589aa210d2629c1df41  " + a + "\n9e688c58a5487b8eaf69c9e1005ad0bf  " + b + "\n");
     const CliRun none = RunWith({"--files-from", dir.PathOf("absent")});
     EXPECT_EQ(none.status, 1);
