@@ -133,7 +133,8 @@ TEST(Cli, TableAlignsColumns) {
 
 TEST(Cli, UsageErrors) {
     const std::vector<std::vector<std::string>> cases = {
-        {}, {"--format"}, {"--format", "xml", "f"}, {"--frobnicate", "f"},
+        {}, {"--format"}, {"--format", "xml", "f"}, {"--frobnicate", "f"}, {"--max-size", "ten", "f"},
+        {"--max-size=-1", "f"}, {"--check", "list", "f"}, {"--files-from"},
     };
     for (const auto& args : cases) {
         const CliRun run = RunWith(args);
