@@ -1,321 +1,319 @@
 #include "cli.h"
 
-#include <algorithm>
-#include <atomic>
-#include <condition_variable>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <mutex>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "../framework/exceptions.h"
 #include "file_hash.h"
-#include "file_row.h"
+#include "formats.h"
+#include "pipeline.h"
+#include "walk.h"
 
 namespace {
 
-const char* const kColumns[] = {"Path", "Name", "Version", "UID", "Size", "Sig", "MD5 hash"};
-constexpr size_t kColumnCount = sizeof kColumns / sizeof kColumns[0];
-using Record = std::vector<std::string>;
-
 const char kUsage[] =
-    "Usage: pakrill-cli [--format table|tsv|csv|json] FILE...\n"
-    "Prints, for each FILE, its name, version, UID, size, signature flag and MD5 hash.\n"
-    "  --format F   table (default), tsv, csv or json\n"
-    "  --help       show this help\n"
-    "  --version    show the version\n";
+    "Usage: pakrill-cli [OPTION]... FILE|FOLDER...\n"
+    "       pakrill-cli --check LIST\n"
+    "Prints, for each FILE, its name, version, UID, size, signature flag, MD5 hash and\n"
+    "kind, as the window's list shows them, plus the path and the exact size in bytes.\n"
+    "FILE - reads standard input. Pipes, devices and files whose size the system\n"
+    "reports as 0 (such as /proc files) are read to their end.\n"
+    "\n"
+    "A FOLDER is walked depth-first as the window's \"Open directory...\" walks it:\n"
+    "each folder's entries sorted by name without regard to case (the order of a\n"
+    "Windows volume), sub-folders where they stand, and every entry whose path ends\n"
+    "in \"sis\" in any case is taken. Links to folders are followed; a link back to a\n"
+    "folder on the walked path, and a FIFO, socket or device met in a folder, are\n"
+    "reported and skipped, never waited on. The walk never changes the current\n"
+    "directory.\n"
+    "\n"
+    "Options:\n"
+    "  --format F         table (default), tsv, csv, json or md5sum\n"
+    "  --files-from FILE  also take the names listed in FILE, one a line (- for\n"
+    "                     standard input); any number of names\n"
+    "  --null             names in --files-from end with NUL instead of a line break\n"
+    "  --max-size BYTES   files of BYTES or more get \"Not available\" instead of a\n"
+    "                     digest (default 10485760, the window's rule); 0 hashes\n"
+    "                     every file, in pieces, in bounded memory\n"
+    "  --check LIST       read a list made by md5sum or by pakrill-cli (md5sum, tsv,\n"
+    "                     csv or json) and report each file as OK, FAILED or missing\n"
+    "  --help             show this help\n"
+    "  --version          show the version\n"
+    "\n"
+    "Formats:\n"
+    "  table   aligned columns for people, by display width, printed once all records\n"
+    "          are in; control characters show as \\n, \\t, \\xHH\n"
+    "  tsv     one line per file; tab, CR, LF and backslash in a field are written\n"
+    "          as \\t, \\r, \\n and \\\\\n"
+    "  csv     RFC 4180: fields with a comma, quote or line break are quoted\n"
+    "  json    an array of objects; always valid UTF-8; Bytes is a number. A path\n"
+    "          that is not valid UTF-8 shows U+FFFD in Path and Name, and the record\n"
+    "          gains \"Path bytes\": the path's exact bytes in hexadecimal\n"
+    "  md5sum  lines that md5sum -c can check: lower-case digest, two spaces, path\n"
+    "Fields: Path, Name, Version, UID, Size, Sig, MD5 hash, Kind, Bytes.\n"
+    "\n"
+    "Kind: \"EPOC\" (a release 3 to 6 package: its UIDs and checksum are right),\n"
+    "\"Symbian 9\" (its controller parsed), \"damaged\" (the Symbian 9 marker but no\n"
+    "sound controller; Version and Sig are then empty and UID is 0x10201a7a), or\n"
+    "\"unknown\" (anything else; the texts are read at the old fixed offsets).\n"
+    "\n"
+    "Records come in the order of the arguments, folders in walk order. Problems go\n"
+    "to standard error as \"pakrill-cli: ...\", with control characters quoted.\n"
+    "Exit status: 0 when every file was read (and, with --check, matched), 1 when\n"
+    "any file could not be read, was skipped, had no digest for md5sum, FAILED or\n"
+    "was missing, or the output could not be written, 2 for a usage error.\n";
 
-enum class Format { table, tsv, csv, json };
-
-// The same texts a row of the window shows, from the same inspection.
-Record Inspect(const char* pszPath) {
-    const CFileRow row = InspectFile(pszPath);
-    Record record = {pszPath};
-    for (const CString& strText : row.m_strTexts)
-        record.push_back(strText.GetString());
-    return record;
-}
-
-std::string CsvField(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos)
-        return s;
-    std::string quoted = "\"";
-    for (char c : s)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char sz[8];
-                std::snprintf(sz, sizeof sz, "\\u%04x", c);
-                out += sz;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
-
-// Tabs and line breaks inside a field would break the one-line-per-file shape.
-std::string TsvField(std::string s) {
-    for (char& c : s)
-        if (c == '\t' || c == '\n' || c == '\r')
-            c = ' ';
-    return s;
-}
-
-// Caps the bytes that files being hashed at the same time may hold in memory, so
-// working on several files at once costs no more memory than the largest one.
-class ByteBudget {
-public:
-    explicit ByteBudget(ULONGLONG nCapacity) : m_nCapacity(nCapacity) {}
-
-    ULONGLONG Acquire(ULONGLONG nBytes) {
-        nBytes = std::min(nBytes, m_nCapacity);
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_cv.wait(lock, [&] { return m_nUsed == 0 || m_nUsed + nBytes <= m_nCapacity; });
-        m_nUsed += nBytes;
-        return nBytes;
-    }
-
-    void Release(ULONGLONG nBytes) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_nUsed -= nBytes;
-        }
-        m_cv.notify_all();
-    }
-
-private:
-    const ULONGLONG m_nCapacity;
-    ULONGLONG m_nUsed = 0;
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-};
-
-// The bytes the digest of this file will read: none at or above the limit.
-ULONGLONG DigestBytes(const char* pszPath) {
-    std::error_code ec;
-    const std::uintmax_t nSize = std::filesystem::file_size(pszPath, ec);
-    return ec || nSize >= kHashSizeLimit ? 0 : static_cast<ULONGLONG>(nSize);
-}
-
-struct Outcome {
-    Record record;
-    std::string strError;
-    bool bDone = false;
-};
-
-// Inspects the files on a few threads and hands the outcomes over in argument order.
-class Inspector {
-public:
-    explicit Inspector(const std::vector<const char*>& files)
-        : m_files(files), m_outcomes(files.size()), m_budget(kHashSizeLimit) {
-        const size_t nThreads = std::min<size_t>(std::max(2u, std::thread::hardware_concurrency()), 8);
-        for (size_t i = 0; i < std::min(nThreads, files.size()); ++i)
-            m_threads.emplace_back([this] { Work(); });
-    }
-
-    ~Inspector() {
-        m_next.store(m_files.size());
-        for (std::thread& t : m_threads)
-            t.join();
-    }
-
-    Outcome Take(size_t nIndex) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_cv.wait(lock, [&] { return m_outcomes[nIndex].bDone; });
-        return std::move(m_outcomes[nIndex]);
-    }
-
-private:
-    void Work() {
-        for (size_t i; (i = m_next.fetch_add(1)) < m_files.size();) {
-            Outcome outcome;
-            const ULONGLONG nHeld = m_budget.Acquire(DigestBytes(m_files[i]));
-            try {
-                outcome.record = Inspect(m_files[i]);
-            } catch (const CException& e) {
-                outcome.strError = e.GetErrorMessage().GetString();
-            } catch (const std::exception& e) {
-                outcome.strError = std::string(m_files[i]) + ": " + e.what();
-            }
-            m_budget.Release(nHeld);
-            outcome.bDone = true;
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_outcomes[i] = std::move(outcome);
-            }
-            m_cv.notify_all();
-        }
-    }
-
-    const std::vector<const char*>& m_files;
-    std::vector<Outcome> m_outcomes;
-    ByteBudget m_budget;
-    std::atomic<size_t> m_next{0};
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    std::vector<std::thread> m_threads;
-};
-
-class Writer {
-public:
-    Writer(Format format, std::ostream& out) : m_format(format), m_out(out) {}
-
-    void Begin() {
-        if (m_format == Format::tsv || m_format == Format::csv)
-            WriteLine(Record(std::begin(kColumns), std::end(kColumns)));
-        else if (m_format == Format::json)
-            m_out << "[";
-    }
-
-    void Add(const Record& record) {
-        if (m_format == Format::table)
-            m_table.push_back(record);
-        else if (m_format == Format::json)
-            WriteJson(record);
-        else
-            WriteLine(record);
-        m_nRecords++;
-    }
-
-    void End() {
-        if (m_format == Format::json)
-            m_out << (m_nRecords ? "\n]\n" : "]\n");
-        else if (m_format == Format::table)
-            WriteTable();
-        m_out.flush();
-    }
-
-private:
-    void WriteLine(const Record& record) {
-        for (size_t i = 0; i < record.size(); ++i) {
-            if (m_format == Format::tsv)
-                m_out << (i ? "\t" : "") << TsvField(record[i]);
-            else
-                m_out << (i ? "," : "") << CsvField(record[i]);
-        }
-        m_out << (m_format == Format::csv ? "\r\n" : "\n");
-        m_out.flush();
-    }
-
-    void WriteJson(const Record& record) {
-        m_out << (m_nRecords ? ",\n  {" : "\n  {");
-        for (size_t i = 0; i < kColumnCount; ++i)
-            m_out << (i ? ", " : "") << JsonString(kColumns[i]) << ": " << JsonString(record[i]);
-        m_out << "}";
-        m_out.flush();
-    }
-
-    void WriteTable() {
-        size_t widths[kColumnCount];
-        for (size_t i = 0; i < kColumnCount; ++i)
-            widths[i] = std::strlen(kColumns[i]);
-        for (const Record& record : m_table)
-            for (size_t i = 0; i < kColumnCount; ++i)
-                widths[i] = std::max(widths[i], record[i].size());
-        auto row = [&](const Record& record) {
-            std::string line;
-            for (size_t i = 0; i < kColumnCount; ++i) {
-                line += record[i];
-                if (i + 1 < kColumnCount)
-                    line += std::string(widths[i] - record[i].size() + 2, ' ');
-            }
-            while (!line.empty() && line.back() == ' ')
-                line.pop_back();
-            m_out << line << "\n";
-        };
-        row(Record(std::begin(kColumns), std::end(kColumns)));
-        for (const Record& record : m_table)
-            row(record);
-    }
-
-    Format m_format;
-    std::ostream& m_out;
-    std::vector<Record> m_table;
-    size_t m_nRecords = 0;
-};
-
-}  // namespace
-
-int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+struct Settings {
     Format format = Format::table;
-    std::vector<const char*> files;
+    CInspectOptions options;
+    std::vector<std::string> names;
+    std::string strFilesFrom;
+    bool bFilesFrom = false;
+    bool bNull = false;
+    std::string strCheck;
+    bool bCheck = false;
+};
+
+int UsageError(std::ostream& err, const std::string& strText) {
+    err << "pakrill-cli: " << QuoteControls(strText) << "\n" << kUsage;
+    return 2;
+}
+
+// 0 on success, otherwise the exit status of a usage error (or of --help).
+int ParseArguments(int argc, const char* const* argv, Settings& settings, std::ostream& out, std::ostream& err) {
     bool bOptionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (bOptionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            files.push_back(argv[i]);
-        } else if (arg == "--") {
+            settings.names.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
             bOptionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
             out << kUsage;
-            return 0;
-        } else if (arg == "--version") {
+            return -1;
+        }
+        if (arg == "--version") {
             out << "pakrill-cli 1.0.0\n";
-            return 0;
-        } else if (arg == "--format" || arg.rfind("--format=", 0) == 0) {
-            std::string value;
-            if (arg == "--format") {
-                if (++i >= argc) {
-                    err << "pakrill-cli: --format needs a value\n" << kUsage;
-                    return 2;
+            return -1;
+        }
+        if (arg == "--null") {
+            settings.bNull = true;
+            continue;
+        }
+        // Options with a value, as "--name value" or "--name=value".
+        std::string name = arg, value;
+        const size_t nEquals = arg.find('=');
+        if (nEquals != std::string::npos) {
+            name = arg.substr(0, nEquals);
+            value = arg.substr(nEquals + 1);
+        }
+        if (name != "--format" && name != "--files-from" && name != "--max-size" && name != "--check")
+            return UsageError(err, "unknown option '" + arg + "'");
+        if (nEquals == std::string::npos) {
+            if (++i >= argc)
+                return UsageError(err, name + " needs a value");
+            value = argv[i];
+        }
+        if (name == "--format") {
+            static const std::pair<const char*, Format> kFormats[] = {
+                {"table", Format::table}, {"tsv", Format::tsv}, {"csv", Format::csv},
+                {"json", Format::json},   {"md5sum", Format::md5sum}};
+            bool bKnown = false;
+            for (const auto& [pszName, format] : kFormats)
+                if (value == pszName) {
+                    settings.format = format;
+                    bKnown = true;
                 }
-                value = argv[i];
-            } else {
-                value = arg.substr(std::strlen("--format="));
-            }
-            if (value == "table")
-                format = Format::table;
-            else if (value == "tsv")
-                format = Format::tsv;
-            else if (value == "csv")
-                format = Format::csv;
-            else if (value == "json")
-                format = Format::json;
-            else {
-                err << "pakrill-cli: unknown format '" << value << "'\n" << kUsage;
-                return 2;
-            }
+            if (!bKnown)
+                return UsageError(err, "unknown format '" + value + "'");
+        } else if (name == "--files-from") {
+            settings.strFilesFrom = value;
+            settings.bFilesFrom = true;
+        } else if (name == "--check") {
+            settings.strCheck = value;
+            settings.bCheck = true;
         } else {
-            err << "pakrill-cli: unknown option '" << arg << "'\n" << kUsage;
-            return 2;
+            char* pEnd = nullptr;
+            errno = 0;
+            const unsigned long long n = std::strtoull(value.c_str(), &pEnd, 10);
+            if (value.empty() || *pEnd || errno || value[0] == '-')
+                return UsageError(err, "--max-size needs a number of bytes, not '" + value + "'");
+            settings.options.nMaxSize = n;
         }
     }
-    if (files.empty()) {
-        err << "pakrill-cli: no FILE given\n" << kUsage;
-        return 2;
+    if (settings.bCheck && (!settings.names.empty() || settings.bFilesFrom))
+        return UsageError(err, "--check takes its files from its LIST only");
+    if (!settings.bCheck && settings.names.empty() && !settings.bFilesFrom)
+        return UsageError(err, "no FILE given");
+    return 0;
+}
+
+// Reads names one at a time, so a list of any length costs no more than one name.
+class NameList {
+public:
+    NameList(const std::string& strPath, bool bNull) : m_chEnd(bNull ? '\0' : '\n') {
+        if (strPath != "-") {
+            m_file.open(strPath, std::ios::binary);
+            m_pIn = &m_file;
+        }
+    }
+    bool IsOpen() const { return m_pIn != &m_file || m_file.is_open(); }
+
+    bool Next(std::string& strName) {
+        while (std::getline(*m_pIn, strName, m_chEnd)) {
+#ifdef _WIN32
+            if (m_chEnd == '\n' && !strName.empty() && strName.back() == '\r')
+                strName.pop_back();
+#endif
+            if (!strName.empty())
+                return true;
+        }
+        return false;
     }
 
-    Writer writer(format, out);
-    writer.Begin();
-    int nStatus = 0;
-    Inspector inspector(files);
-    for (size_t i = 0; i < files.size(); ++i) {
-        Outcome outcome = inspector.Take(i);
-        if (outcome.strError.empty()) {
-            writer.Add(outcome.record);
-        } else {
-            out.flush();
-            err << "pakrill-cli: " << outcome.strError << "\n";
-            err.flush();
-            nStatus = 1;
-        }
+private:
+    const char m_chEnd;
+    std::ifstream m_file;
+    std::istream* m_pIn = &std::cin;
+};
+
+bool ReadWhole(const std::string& strPath, std::string& strText) {
+    if (strPath == "-") {
+        strText.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        return true;
     }
+    std::ifstream in(strPath, std::ios::binary);
+    if (!in)
+        return false;
+    strText.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+std::string OpenError(const std::string& strPath) {
+    const int nError = errno;
+    return CFileException(CFileException::OsErrorToCause(nError), nError, strPath.c_str()).GetErrorMessage().GetString();
+}
+
+Record RecordOf(const Item& item, const CFileRow& row) {
+    Record record = {item.strPath};
+    for (int i = 0; i < 7; ++i)
+        record.push_back(row.m_strTexts[i].GetString());
+    record.push_back(std::to_string(row.m_nBytes));
+    return record;
+}
+
+// A FILE argument, or a folder walked in its place.
+void PushName(Pipeline& pipeline, const std::string& strName) {
+    if (strName == "-" || !IsFolder(strName.c_str())) {
+        pipeline.Push({strName, "", "", false});
+        return;
+    }
+    WalkFolder(
+        strName, [&](const std::string& strPath) { pipeline.Push({strPath, "", "", true}); },
+        [&](const std::string& strProblem) { pipeline.Push({"", strProblem, "", false}); });
+}
+
+bool SameDigest(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+int Run(const Settings& settings, std::ostream& out, std::ostream& err) {
+    int nStatus = 0;
+    auto report = [&](const std::string& strText) {
+        out.flush();
+        err << "pakrill-cli: " << QuoteControls(strText) << "\n";
+        err.flush();
+        nStatus = 1;
+    };
+    Writer writer(settings.format, out);
+
+    if (settings.bCheck) {
+        std::string strList;
+        if (!ReadWhole(settings.strCheck, strList)) {
+            report(OpenError(settings.strCheck));
+            return 1;
+        }
+        std::vector<std::string> problems;
+        const std::vector<CheckEntry> entries = ParseCheckList(strList, problems);
+        for (const std::string& strProblem : problems)
+            report(settings.strCheck + ": " + strProblem);
+        // A listed digest is checked against the whole file, whatever its size.
+        CInspectOptions options = settings.options;
+        options.nMaxSize = 0;
+        Pipeline pipeline(options, [&](const Item& item, const Outcome& outcome) {
+            const char* pszVerdict = "OK";
+            if (outcome.bMissing) {
+                pszVerdict = "missing";
+            } else if (!outcome.strError.empty()) {
+                report(outcome.strError);
+                pszVerdict = "FAILED";
+            } else if (!IsDigest(item.strExpected) ||
+                       !SameDigest(item.strExpected, outcome.row.m_strTexts[5].GetString())) {
+                pszVerdict = "FAILED";
+            }
+            if (std::strcmp(pszVerdict, "OK") != 0)
+                nStatus = 1;
+            out << QuoteControls(item.strPath) << ": " << pszVerdict << "\n";
+            out.flush();
+            writer.Check();
+        });
+        for (const CheckEntry& entry : entries)
+            pipeline.Push({entry.strPath, "", entry.strDigest, false});
+        pipeline.Finish();
+        return nStatus;
+    }
+
+    writer.Begin();
+    Pipeline pipeline(settings.options, [&](const Item& item, const Outcome& outcome) {
+        if (!outcome.strError.empty()) {
+            report(outcome.strError);
+        } else if (settings.format == Format::md5sum && !IsDigest(outcome.row.m_strTexts[5].GetString())) {
+            report(item.strPath + " has no digest: " + outcome.row.m_strTexts[5].GetString() +
+                   " (see --max-size).");
+        } else {
+            writer.Add(RecordOf(item, outcome.row));
+        }
+    });
+    for (const std::string& strName : settings.names)
+        PushName(pipeline, strName);
+    if (settings.bFilesFrom) {
+        NameList list(settings.strFilesFrom, settings.bNull);
+        if (!list.IsOpen())
+            pipeline.Push({"", OpenError(settings.strFilesFrom), "", false});
+        for (std::string strName; list.Next(strName);)
+            PushName(pipeline, strName);
+    }
+    pipeline.Finish();
     writer.End();
     return nStatus;
+}
+
+}  // namespace
+
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    Settings settings;
+    if (const int nStatus = ParseArguments(argc, argv, settings, out, err))
+        return nStatus < 0 ? 0 : nStatus;
+    try {
+        return Run(settings, out, err);
+    } catch (const WriteError& e) {
+        err << "pakrill-cli: write error: " << e.strText << "\n";
+        err.flush();
+        return 1;
+    }
 }

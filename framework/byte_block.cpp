@@ -7,6 +7,9 @@
 #endif
 
 #include <cstdint>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 BYTE g_emptyBlock[1];
@@ -36,6 +39,10 @@ CByteBlock::CByteBlock(size_t nSize) : m_pData(g_emptyBlock), m_nSize(nSize) {
     // Large blocks start on a large-page boundary and ask for large pages, so that
     // filling megabytes costs a few page faults instead of thousands.
     const size_t nAlign = nSize >= kLargePage ? kLargePage : 0;
+    // The mapping covers whole pages, so the unused tail starts on a page boundary
+    // and can be given back; a tail that is not page-aligned cannot be unmapped.
+    const size_t nPage = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    nSize = (nSize + nPage - 1) / nPage * nPage;
     void* p = ::mmap(nullptr, nSize + nAlign, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED)
         throw CMemoryException();

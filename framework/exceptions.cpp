@@ -1,7 +1,9 @@
 #include "exceptions.h"
+#include <type_traits>
 
 #ifndef _WIN32
 #include <cerrno>
+#include <cstring>
 #endif
 
 CMemoryException::CMemoryException() { m_strMessage = "Out of memory."; }
@@ -57,6 +59,30 @@ bool CFileException::IsPathTooLong(LONG lOsError) noexcept {
 #endif
 }
 
+CString CFileException::SystemText(LONG lOsError) {
+    CString strText;
+#ifdef _WIN32
+    char szText[512];
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                               static_cast<DWORD>(lOsError), 0, szText, sizeof szText, nullptr);
+    while (n && (szText[n - 1] == '\r' || szText[n - 1] == '\n' || szText[n - 1] == ' ' || szText[n - 1] == '.'))
+        --n;
+    szText[n] = '\0';
+    strText = n ? szText : "unknown error";
+#else
+    char szText[256];
+    // The GNU form returns its text; the POSIX form fills the buffer.
+    auto pick = [&](auto result) -> const char* {
+        if constexpr (std::is_same_v<decltype(result), char*>)
+            return result;
+        else
+            return result == 0 ? szText : "unknown error";
+    };
+    strText = pick(strerror_r(static_cast<int>(lOsError), szText, sizeof szText));
+#endif
+    return strText;
+}
+
 CFileException::CFileException(int cause, LONG lOsError, const char* pszFileName)
     : m_cause(cause), m_lOsError(lOsError), m_strFileName(pszFileName) {
     const char* pszName = m_strFileName.GetString();
@@ -86,11 +112,15 @@ CFileException::CFileException(int cause, LONG lOsError, const char* pszFileName
     case endOfFile:
         m_strMessage.Format("%s ended before its data did.", pszName);
         break;
+    case notPlainFile:
+        m_strMessage.Format("%s is not a regular file.", pszName);
+        break;
     case none:
         m_strMessage.Format("No error occurred with %s.", pszName);
         break;
     default:
-        m_strMessage.Format("%s could not be read (system error %ld).", pszName, static_cast<long>(lOsError));
+        m_strMessage.Format("%s could not be read (system error %ld: %s).", pszName, static_cast<long>(lOsError),
+                            SystemText(lOsError).GetString());
         break;
     }
 }

@@ -34,7 +34,8 @@ public:
         sharingViolation,
         lockViolation,
         diskFull,
-        endOfFile
+        endOfFile,
+        notPlainFile
     };
 
     CFileException(int cause = none, LONG lOsError = -1, const char* pszFileName = nullptr);
@@ -42,6 +43,8 @@ public:
     // Maps an operating-system error (GetLastError on Windows, errno elsewhere).
     static int OsErrorToCause(LONG lOsError) noexcept;
     static bool IsPathTooLong(LONG lOsError) noexcept;
+    // The system's own text for an error number, without a final full stop.
+    static CString SystemText(LONG lOsError);
 
     int m_cause;
     LONG m_lOsError;

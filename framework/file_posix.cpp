@@ -25,11 +25,13 @@ CString CFile::FullPathOf(const char* pszFileName) {
     return strFull;
 }
 
-BOOL CFile::Open(const char* pszFileName, UINT /*nOpenFlags*/, CFileException* pError) {
+BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* pError) {
     Close();
     m_strFilePath = FullPathOf(pszFileName);
+    const bool bNoWait = (nOpenFlags & modeNoWait) != 0;
     int nError = 0;
-    int fd = ::open(pszFileName ? pszFileName : "", O_RDONLY | O_CLOEXEC);
+    int nCause = 0;
+    int fd = ::open(pszFileName ? pszFileName : "", O_RDONLY | O_CLOEXEC | (bNoWait ? O_NONBLOCK : 0));
     if (fd < 0) {
         nError = errno;
     } else {
@@ -39,24 +41,44 @@ BOOL CFile::Open(const char* pszFileName, UINT /*nOpenFlags*/, CFileException* p
             nError = errno;
         else if (S_ISDIR(st.st_mode))
             nError = EISDIR;
-        if (nError) {
+        else if (bNoWait && !S_ISREG(st.st_mode))
+            nCause = CFileException::notPlainFile;
+        else if (bNoWait)
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        if (nError || nCause) {
             ::close(fd);
             fd = -1;
         }
     }
     if (fd < 0) {
         if (pError)
-            *pError = CFileException(CFileException::OsErrorToCause(nError), nError, m_strFilePath);
+            *pError = CFileException(nCause ? nCause : CFileException::OsErrorToCause(nError), nError, m_strFilePath);
         return FALSE;
     }
     m_fd = fd;
     return TRUE;
 }
 
-void CFile::OpenOrThrow(const char* pszFileName) {
+void CFile::OpenOrThrow(const char* pszFileName, UINT nOpenFlags) {
     CFileException error;
-    if (!Open(pszFileName, modeRead | shareCompat, &error))
+    if (!Open(pszFileName, nOpenFlags, &error))
         throw error;
+}
+
+void CFile::OpenStandardInput() {
+    Close();
+    m_strFilePath = "-";
+    m_fd = ::fcntl(0, F_DUPFD_CLOEXEC, 0);
+    if (m_fd < 0)
+        ThrowLastError();
+}
+
+bool CFile::GetKnownLength(ULONGLONG& nLength) const {
+    struct stat st;
+    if (m_fd < 0 || fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
+        return false;
+    nLength = static_cast<ULONGLONG>(st.st_size);
+    return true;
 }
 
 bool CFile::IsOpen() const noexcept { return m_fd >= 0; }

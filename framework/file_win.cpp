@@ -13,7 +13,7 @@ CString CFile::FullPathOf(const char* pszFileName) {
     return CString(szFull);
 }
 
-BOOL CFile::Open(const char* pszFileName, UINT /*nOpenFlags*/, CFileException* pError) {
+BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* pError) {
     Close();
     m_strFilePath = FullPathOf(pszFileName);
     // Share mode 0: no other opener, as the whole program reads files this way.
@@ -26,14 +26,39 @@ BOOL CFile::Open(const char* pszFileName, UINT /*nOpenFlags*/, CFileException* p
                                      static_cast<LONG>(dwError), m_strFilePath);
         return FALSE;
     }
+    // Pipes and devices are not plain files; the caller asked never to wait on one.
+    if ((nOpenFlags & modeNoWait) && ::GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        if (pError)
+            *pError = CFileException(CFileException::notPlainFile, 0, m_strFilePath);
+        return FALSE;
+    }
     m_hFile = h;
     return TRUE;
 }
 
-void CFile::OpenOrThrow(const char* pszFileName) {
+void CFile::OpenOrThrow(const char* pszFileName, UINT nOpenFlags) {
     CFileException error;
-    if (!Open(pszFileName, modeRead | shareCompat, &error))
+    if (!Open(pszFileName, nOpenFlags, &error))
         throw error;
+}
+
+void CFile::OpenStandardInput() {
+    Close();
+    m_strFilePath = "-";
+    HANDLE h = INVALID_HANDLE_VALUE;
+    if (!DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_INPUT_HANDLE), GetCurrentProcess(), &h, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
+        ThrowLastError();
+    m_hFile = h;
+}
+
+bool CFile::GetKnownLength(ULONGLONG& nLength) const {
+    LARGE_INTEGER size;
+    if (::GetFileType(m_hFile) != FILE_TYPE_DISK || !GetFileSizeEx(m_hFile, &size) || size.QuadPart <= 0)
+        return false;
+    nLength = static_cast<ULONGLONG>(size.QuadPart);
+    return true;
 }
 
 bool CFile::IsOpen() const noexcept { return m_hFile != INVALID_HANDLE_VALUE; }
@@ -51,12 +76,21 @@ ULONGLONG CFile::GetLength() const {
 }
 
 UINT CFile::Read(void* pBuffer, UINT nCount) {
-    DWORD dwRead = 0;
-    if (nCount == 0)
-        return 0;
-    if (!ReadFile(m_hFile, pBuffer, nCount, &dwRead, nullptr))
-        ThrowLastError();
-    return dwRead;
+    // A pipe hands over what it has; only an empty read or a closed pipe is the end.
+    UINT nDone = 0;
+    while (nDone < nCount) {
+        DWORD dwRead = 0;
+        if (!ReadFile(m_hFile, static_cast<BYTE*>(pBuffer) + nDone, nCount - nDone, &dwRead, nullptr)) {
+            const DWORD dwError = GetLastError();
+            if (dwError == ERROR_BROKEN_PIPE || dwError == ERROR_HANDLE_EOF)
+                break;
+            ThrowLastError();
+        }
+        if (dwRead == 0)
+            break;
+        nDone += dwRead;
+    }
+    return nDone;
 }
 
 ULONGLONG CFile::Seek(LONGLONG lOffset, UINT nFrom) {

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Builds the Symbian 9 reader's fuzz target natively and runs it.
+# Builds the fuzz target of the Symbian 9 reader and the Kind decision natively and runs it.
 # Usage: fuzz/build-and-run.sh [seconds, default 600] [extra libFuzzer options...]
 set -eu
 seconds=${1:-600}
@@ -11,9 +11,11 @@ work=${FUZZ_WORK:-$(mktemp -d "${TMPDIR:-/tmp}/pakrill-fuzz.XXXXXX")}
 mkdir -p "$work/seeds" "$work/found" "$work/crashes"
 
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    "$here/sis9_fuzz.cpp" "$root/inspect/sis9.cpp" \
+    "$here/sis9_fuzz.cpp" "$root/inspect/sis9.cpp" "$root/inspect/package_info.cpp" \
+    "$root/inspect/file_row.cpp" "$root/inspect/file_hash.cpp" "$root/inspect/file_name.cpp" \
+    "$root/inspect/digest_openssl.cpp" "$root/framework/byte_block.cpp" \
     "$root/framework/cstring.cpp" "$root/framework/exceptions.cpp" "$root/framework/file_posix.cpp" \
-    -lz -o "$work/sis9_fuzz"
+    -lz -lcrypto -o "$work/sis9_fuzz"
 
 # Seeds from the real packages: each Symbian 9 one cut after its compressed
 # controller (with the outer length made to fit) and its controller alone, so

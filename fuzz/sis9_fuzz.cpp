@@ -1,9 +1,11 @@
 #include <cstdint>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "../inspect/package_info.h"
 #include "../inspect/sis9.h"
 
 namespace {
@@ -47,7 +49,39 @@ void CheckConverges(const uint8_t* pData, size_t nSize, size_t nStart, int nRoun
     std::abort();
 }
 
+bool SameSummary(const CPackageInfo& a, const CPackageInfo& b) {
+    return a.m_strVersion == b.m_strVersion && a.m_strUid == b.m_strUid && a.m_strSize == b.m_strSize &&
+           a.m_strSig == b.m_strSig && a.m_strKind == b.m_strKind;
+}
+
+// The Kind and the texts from the whole file must be what a reader gets that keeps
+// only the head the summary asks for, in pieces of any size, whether or not it
+// knows the length while reading. A damaged package must show no invented facts.
+void FuzzKind(const uint8_t* pData, size_t nSize) {
+    const CPackageInfo whole = SummarizePackage(pData, nSize, nSize);
+    const CString& kind = whole.m_strKind;
+    Check(kind == "EPOC" || kind == "Symbian 9" || kind == "damaged" || kind == "unknown");
+    if (kind == "damaged")
+        Check(whole.m_strVersion.IsEmpty() && whole.m_strSig.IsEmpty() && whole.m_strUid == "0x10201a7a");
+    if (kind == "Symbian 9") {
+        Sis9Facts facts;
+        Check(ParsePrefix(pData, nSize, nSize, facts).status == Sis9Status::Complete);
+    }
+    if (kind == "EPOC")
+        Check(nSize >= 16 && (pData[12] | pData[13] << 8 | pData[14] << 16 | static_cast<uint32_t>(pData[15]) << 24) ==
+                                 Uid4Of(pData));
+    const size_t nPiece = nSize ? 1 + pData[nSize - 1] * 37u : 1;
+    for (ULONGLONG nAssumed : {static_cast<ULONGLONG>(nSize), static_cast<ULONGLONG>(~0ull >> 2)}) {
+        Sis9HeadKeeper keeper(nAssumed);
+        for (size_t nAt = 0; nAt < nSize && keeper.Missing(); nAt += nPiece)
+            keeper.Take(pData + nAt, std::min(nPiece, nSize - nAt));
+        const std::vector<BYTE>& head = keeper.Head();
+        Check(SameSummary(SummarizePackage(head.data(), head.size(), nSize), whole));
+    }
+}
+
 void FuzzFile(const uint8_t* pData, size_t nSize) {
+    FuzzKind(pData, nSize);
     Sis9Facts facts;
     const Sis9Result whole = ParsePrefix(pData, nSize, nSize, facts);
     Check(whole.status != Sis9Status::NeedMore);
@@ -81,9 +115,13 @@ void FuzzController(const uint8_t* pData, size_t nSize) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
-    if (nSize >= 4 && (pData[0] | pData[1] << 8 | pData[2] << 16 | static_cast<uint32_t>(pData[3]) << 24) == kUid1)
+    if (nSize >= 4 && (pData[0] | pData[1] << 8 | pData[2] << 16 | static_cast<uint32_t>(pData[3]) << 24) == kUid1) {
         FuzzFile(pData, nSize);
-    else if (nSize < (1u << 20))
-        FuzzController(pData, nSize);
+    } else {
+        // Any other file gets a Kind too (EPOC or unknown).
+        FuzzKind(pData, nSize);
+        if (nSize < (1u << 20))
+            FuzzController(pData, nSize);
+    }
     return 0;
 }

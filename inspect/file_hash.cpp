@@ -1,11 +1,21 @@
 #include "file_hash.h"
 
-#include "../framework/byte_block.h"
+#include <algorithm>
+
 #include "../framework/file.h"
+#include "file_row.h"
 
 namespace {
 
 DigestFactory g_pfnDigestFactory = &MakePlatformDigest;
+
+// Each of the 16 bytes, first byte first, as two upper-case digits.
+CString DigestText(const BYTE digest[16]) {
+    CString strResult;
+    for (int i = 0; i < 16; ++i)
+        strResult.AppendFormat("%02X", digest[i]);
+    return strResult;
+}
 
 }  // namespace
 
@@ -15,40 +25,56 @@ DigestFactory SetDigestFactory(DigestFactory pfnFactory) noexcept {
     return pfnOld;
 }
 
-CString HashBufferWith(DigestSteps& steps, const BYTE* pData, DWORD dwLength) {
+CDigest::CDigest() : m_steps(g_pfnDigestFactory()) {
+    if (!m_steps->AcquireContext())
+        m_pszFailure = "Error acquiring context";
+    else if (!m_steps->CreateHash())
+        m_pszFailure = "Error creating hash";
+}
+
+void CDigest::Add(const BYTE* pData, size_t nLength) {
+    // The service takes at most a DWORD's worth of bytes per call.
+    do {
+        const DWORD dwPiece = static_cast<DWORD>(std::min<size_t>(nLength, 1u << 30));
+        if (m_pszFailure)
+            return;
+        if (!m_steps->HashData(pData, dwPiece))
+            m_pszFailure = "Error hashing data";
+        m_bFed = true;
+        pData += dwPiece;
+        nLength -= dwPiece;
+    } while (nLength);
+}
+
+CString CDigest::Finish() {
+    static const BYTE s_empty[1] = {0};
+    if (!m_bFed)
+        Add(s_empty, 0);
     BYTE digest[16];
-    if (!steps.AcquireContext())
-        return "Error acquiring context";
-    if (!steps.CreateHash())
-        return "Error creating hash";
-    if (!steps.HashData(pData, dwLength))
-        return "Error hashing data";
-    if (!steps.GetHashValue(digest))
-        return "Error getting hash param";
-    CString strResult;
-    for (BYTE b : digest)
-        strResult.AppendFormat("%02X", b);
-    return strResult;
+    if (!m_pszFailure && !m_steps->GetHashValue(digest))
+        m_pszFailure = "Error getting hash param";
+    m_steps.reset();
+    if (m_pszFailure)
+        return m_pszFailure;
+    return DigestText(digest);
 }
 
 CString HashBuffer(const BYTE* pData, DWORD dwLength) {
-    std::unique_ptr<DigestSteps> steps = g_pfnDigestFactory();
-    return HashBufferWith(*steps, pData, dwLength);
+    CDigest digest;
+    digest.Add(pData, dwLength);
+    return digest.Finish();
 }
 
 CString ComputeFileHash(const char* pszPath) {
     CFile file;
     file.OpenOrThrow(pszPath);
-    return HashOpenFile(file, file.GetLength());
+    return ReadFileFacts(file, CInspectOptions()).strDigest;
 }
 
 CString HashOpenFile(CFile& file, ULONGLONG nLength) {
     if (nLength >= kHashSizeLimit)
         return "Not available";
-
-    const auto nSize = static_cast<UINT>(nLength);
-    CByteBlock buffer(nSize);
-    // A file that shrank since its length was asked is hashed as it now reads.
-    const UINT nRead = file.Read(buffer.Data(), nSize);
-    return HashBuffer(buffer.Data(), nRead);
+    CInspectOptions options;
+    options.nMaxSize = 0;
+    return ReadFileFacts(file, options).strDigest;
 }

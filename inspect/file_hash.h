@@ -13,7 +13,7 @@ CString ComputeFileHash(const char* pszPath);
 
 class CFile;
 // The digest text of an open file whose length was found to be nLength; hashes
-// the bytes actually read.
+// the bytes actually read, to the end of the file.
 CString HashOpenFile(CFile& file, ULONGLONG nLength);
 
 // The MD5 digest text of a block, or the text of the step that failed.
@@ -37,4 +37,16 @@ std::unique_ptr<DigestSteps> MakePlatformDigest();
 using DigestFactory = std::unique_ptr<DigestSteps> (*)();
 DigestFactory SetDigestFactory(DigestFactory pfnFactory) noexcept;
 
-CString HashBufferWith(DigestSteps& steps, const BYTE* pData, DWORD dwLength);
+// One digest fed piece by piece, so a file of any size is hashed in bounded
+// memory. The first step that fails names the text, and nothing after it is tried.
+class CDigest {
+public:
+    CDigest();
+    void Add(const BYTE* pData, size_t nLength);
+    CString Finish();
+
+private:
+    std::unique_ptr<DigestSteps> m_steps;
+    const char* m_pszFailure = nullptr;
+    bool m_bFed = false;
+};

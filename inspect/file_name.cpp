@@ -9,7 +9,11 @@
 CString FileNameOfPath(const char* pszPath) {
 #ifdef _WIN32
     const auto* pszBytes = reinterpret_cast<const unsigned char*>(pszPath);
+    // A forward slash separates folders on Windows as well as a backslash does.
     const unsigned char* pSeparator = _mbsrchr(pszBytes, '\\');
+    const unsigned char* pSlash = _mbsrchr(pszBytes, '/');
+    if (pSlash && (!pSeparator || pSlash > pSeparator))
+        pSeparator = pSlash;
     if (pSeparator && pSeparator > pszBytes)
         return CString(reinterpret_cast<const char*>(pSeparator + 1));
     return CString(pszPath);

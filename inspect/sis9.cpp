@@ -58,10 +58,6 @@ WORD Crc16Ccitt(const BYTE* p, size_t nCount, size_t nStride) {
     return crc;
 }
 
-DWORD Uid4Of(const BYTE* pUids) {
-    return static_cast<DWORD>(Crc16Ccitt(pUids + 1, 6, 2)) << 16 | Crc16Ccitt(pUids, 6, 2);
-}
-
 // A length word, or two in the long form, that must end by nLimit; moves nPos past it.
 bool ReadLength(const BYTE* p, ULONGLONG& nPos, ULONGLONG nLimit, ULONGLONG& nLength) {
     if (nPos > nLimit || nLimit - nPos < 4)
@@ -172,6 +168,27 @@ bool Inflate(const BYTE* pIn, size_t nIn, BYTE* pOut, size_t nOut) {
 }
 
 }  // namespace
+
+DWORD Uid4Of(const BYTE* pUids) {
+    return static_cast<DWORD>(Crc16Ccitt(pUids + 1, 6, 2)) << 16 | Crc16Ccitt(pUids, 6, 2);
+}
+
+size_t Sis9BytesWanted(const BYTE* pData, size_t nSize, ULONGLONG nFileLength) {
+    Sis9Facts facts;
+    const Sis9Result result = ParseSis9(pData, nSize, nFileLength, facts);
+    return result.status == Sis9Status::NeedMore ? std::max(nSize, result.nNeeded) : nSize;
+}
+
+void Sis9HeadKeeper::Take(const BYTE* p, size_t n) {
+    while (n && m_head.size() < m_nWanted) {
+        const size_t nTake = std::min(n, m_nWanted - m_head.size());
+        m_head.insert(m_head.end(), p, p + nTake);
+        p += nTake;
+        n -= nTake;
+        if (m_head.size() == m_nWanted)
+            m_nWanted = std::max(m_nWanted, Sis9BytesWanted(m_head.data(), m_head.size(), m_nAssumedLength));
+    }
+}
 
 Sis9Result ParseSis9(const BYTE* pData, size_t nSize, ULONGLONG nFileLength, Sis9Facts& facts) {
     const Sis9Result notSis9{Sis9Status::NotSis9, 0};

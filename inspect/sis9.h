@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <vector>
 
 #include "../framework/types.h"
 
@@ -30,8 +31,32 @@ constexpr size_t kSis9HeadBytes = 65536;
 // facts; NotSis9 means not a Symbian 9 package or not a sound one (facts untouched).
 Sis9Result ParseSis9(const BYTE* pData, size_t nSize, ULONGLONG nFileLength, Sis9Facts& facts);
 
+// How long a prefix ParseSis9 needs, given the first nSize bytes of a file of at
+// least nFileLength bytes; nSize itself when no more is needed.
+size_t Sis9BytesWanted(const BYTE* pData, size_t nSize, ULONGLONG nFileLength);
+
+// The checksum a Symbian UID header carries in its fourth word, over its first three.
+DWORD Uid4Of(const BYTE* pUids);
+
 // Reads just the bytes needed from the start of an open file of nFileLength bytes.
 // True only for a Symbian 9 package whose controller parses completely. Bad
 // content gives false; only the file's own read errors throw. Leaves the file
 // position anywhere.
 bool ReadSis9Facts(CFile& file, ULONGLONG nFileLength, Sis9Facts& facts);
+
+// Keeps the first bytes of a stream, as many as the summary turns out to need: the
+// fixed header and the Symbian 9 reader's first look, then up to the end of the
+// compressed controller when there is one. nAssumedLength is the file's length,
+// or any larger number while it is not known.
+class Sis9HeadKeeper {
+public:
+    explicit Sis9HeadKeeper(ULONGLONG nAssumedLength) : m_nAssumedLength(nAssumedLength) {}
+    void Take(const BYTE* p, size_t n);
+    size_t Missing() const { return m_nWanted - m_head.size(); }
+    const std::vector<BYTE>& Head() const { return m_head; }
+
+private:
+    const ULONGLONG m_nAssumedLength;
+    size_t m_nWanted = kSis9HeadBytes;
+    std::vector<BYTE> m_head;
+};

@@ -17,7 +17,10 @@ TEST(FileNameOfPath, NameIsTheTextAfterTheLastSeparator) {
         {"\\app.sis", "\\app.sis"},  // a backslash in the first place does not count
         {"\\\\server\\share\\app.sis", "app.sis"},
         {"C:\\pkgs\\", ""},
-        {"C:\\pkgs/app.sis", "pkgs/app.sis"},
+        {"C:\\pkgs/app.sis", "app.sis"},
+        {"psion/HEBREAD.SIS", "HEBREAD.SIS"},
+        {"C:/pkgs\\sub/app.sis", "app.sis"},
+        {"/app.sis", "/app.sis"},
 #else
         {"/pkgs/app.sis", "app.sis"},
         {"app.sis", "app.sis"},

@@ -91,7 +91,7 @@ TEST(ReadPackageInfo, MissingFileRaisesNotFound) {
 }
 
 // Real packages, old and new side by side: Symbian 9 facts come from the
-// controller, every other file keeps its fixed-offset texts.
+// controller, every other file keeps its fixed-offset texts, and each says what it is.
 TEST(ReadPackageInfo, RealPackages) {
     const std::filesystem::path corpus = CorpusDir();
     if (corpus.empty())
@@ -102,12 +102,13 @@ TEST(ReadPackageInfo, RealPackages) {
         const char* uid;
         const char* size;
         const char* sig;
+        const char* kind;
     } const cases[] = {
-        {"bt-sender/BT_Sender_3rdEd.SIS", "0.79.0", "0xa0000f61", "12 Kb", ""},
-        {"bt-sender/BT_Sender_3rdEd_signed.SIS", "0.79.0", "0xa0000f61", "13 Kb", "Yes"},
-        {"ybrowser-old/Y_Browser_3rdEd_Full.SIS", "0.89.0", "0xa00007a6", "484 Kb", ""},
-        {"ybrowser-old/Y_Browser_3rdEd_Full_089_0.SIS", "0.89.0", "0xa00007a6", "484 Kb", "Yes"},
-        {"ybrowser-old/Release/PushL/older/Y_Browser_050_0_1StEd.SIS", "0.50.0", "0x101f7bbf", "34 Kb", ""},
+        {"bt-sender/BT_Sender_3rdEd.SIS", "0.79.0", "0xa0000f61", "12 Kb", "", "Symbian 9"},
+        {"bt-sender/BT_Sender_3rdEd_signed.SIS", "0.79.0", "0xa0000f61", "13 Kb", "Yes", "Symbian 9"},
+        {"ybrowser-old/Y_Browser_3rdEd_Full.SIS", "0.89.0", "0xa00007a6", "484 Kb", "", "Symbian 9"},
+        {"ybrowser-old/Y_Browser_3rdEd_Full_089_0.SIS", "0.89.0", "0xa00007a6", "484 Kb", "Yes", "Symbian 9"},
+        {"ybrowser-old/Release/PushL/older/Y_Browser_050_0_1StEd.SIS", "0.50.0", "0x101f7bbf", "34 Kb", "", "EPOC"},
     };
     for (const Case& c : cases) {
         const CPackageInfo info = ReadPackageInfo((corpus / c.path).string().c_str());
@@ -115,15 +116,59 @@ TEST(ReadPackageInfo, RealPackages) {
         EXPECT_STREQ(info.m_strUid, c.uid) << c.path;
         EXPECT_STREQ(info.m_strSize, c.size) << c.path;
         EXPECT_STREQ(info.m_strSig, c.sig) << c.path;
+        EXPECT_STREQ(info.m_strKind, c.kind) << c.path;
     }
+}
 
-    // Cut short, a Symbian 9 package is a file like any other.
-    std::ifstream in(corpus / "bt-sender/BT_Sender_3rdEd.SIS", std::ios::binary);
-    std::vector<uint8_t> head(300);
-    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+// A Symbian 9 package that is cut short or carries bytes after its compressed
+// controller shows no facts it cannot back: the marker's UID, no Version, no Sig.
+// A file that merely has a package's name is unknown.
+TEST(ReadPackageInfo, DamagedAndUnknownFilesInventNothing) {
+    const std::filesystem::path corpus = CorpusDir();
+    if (corpus.empty())
+        GTEST_SKIP() << "PAKRILL_CORPUS is not set to the folder of real packages";
+    std::ifstream in(corpus / "ybrowser-old/Y_Browser_3rdEd_Full.SIS", std::ios::binary);
+    const std::vector<uint8_t> whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(whole.size(), 100000u);
+    // Eight bytes more inside the compressed field, after the zlib stream.
+    std::vector<uint8_t> padded(whole.begin(), whole.end());
+    auto le32 = [&](size_t i) {
+        return padded[i] | padded[i + 1] << 8 | padded[i + 2] << 16 | static_cast<uint32_t>(padded[i + 3]) << 24;
+    };
+    size_t nCompressed = 24;  // past the checksum fields, if any
+    while (le32(nCompressed) != 3)
+        nCompressed = (nCompressed + 8 + le32(nCompressed + 4) + 3) & ~size_t{3};
+    const size_t nEnd = nCompressed + 8 + le32(nCompressed + 4);
+    padded.insert(padded.begin() + static_cast<std::ptrdiff_t>(nEnd), 8, 0x5A);
+    for (size_t i : {nCompressed + 4, size_t{20}}) {
+        const uint32_t n = le32(i) + 8;
+        for (int b = 0; b < 4; ++b)
+            padded[i + b] = static_cast<uint8_t>(n >> (8 * b));
+    }
+    const std::string text =
+        "These notes are not a package at all; they only have its name, and enough text to reach the header fields.\n";
+
     TempDir dir;
-    const CPackageInfo info = ReadPackageInfo(dir.Write("cut.sis", head).c_str());
-    EXPECT_STREQ(info.m_strUid, "0x10201a7a");
-    EXPECT_STREQ(info.m_strVersion, "2.0.46950");
-    EXPECT_STREQ(info.m_strSig, "Yes");
+    struct Case {
+        std::string path;
+        const char* version;
+        const char* uid;
+        const char* sig;
+        const char* kind;
+    } const cases[] = {
+        {dir.Write("cut300.sis", std::vector<uint8_t>(whole.begin(), whole.begin() + 300)), "", "0x10201a7a", "",
+         "damaged"},
+        {dir.Write("cut100000.sis", std::vector<uint8_t>(whole.begin(), whole.begin() + 100000)), "", "0x10201a7a",
+         "", "damaged"},
+        {dir.Write("padded.sis", padded), "", "0x10201a7a", "", "damaged"},
+        {dir.Write("notes.sis", std::vector<uint8_t>(text.begin(), text.end())), "31077.28448.544828526",
+         "0x73656854", "Yes", "unknown"},
+    };
+    for (const Case& c : cases) {
+        const CPackageInfo info = ReadPackageInfo(c.path.c_str());
+        EXPECT_STREQ(info.m_strVersion, c.version) << c.path;
+        EXPECT_STREQ(info.m_strUid, c.uid) << c.path;
+        EXPECT_STREQ(info.m_strSig, c.sig) << c.path;
+        EXPECT_STREQ(info.m_strKind, c.kind) << c.path;
+    }
 }
