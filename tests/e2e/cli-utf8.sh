@@ -13,7 +13,9 @@ printf 'not a package' >"$dir/日本語.sis"
 export LC_ALL=C.UTF-8
 win_dir="Z:${dir//\//\\}"
 got=$("$root/tools/wine-run" "$build" "$cli" --format tsv "$win_dir\\приложение.sis" "$win_dir\\日本語.sis" | tr -d '\r' | cut -f1,2)
-expected=$(printf 'Path\tName\n%s\t%s\n%s\t%s' "$win_dir\\приложение.sis" "приложение.sis" "$win_dir\\日本語.sis" "日本語.sis")
+# TSV writes a backslash as two.
+tsv_dir=${win_dir//\\/\\\\}
+expected=$(printf 'Path\tName\n%s\t%s\n%s\t%s' "$tsv_dir\\\\приложение.sis" "приложение.sis" "$tsv_dir\\\\日本語.sis" "日本語.sis")
 if [ "$got" != "$expected" ]; then
   printf 'FAIL: pakrill-cli printed:\n%s\nexpected:\n%s\n' "$got" "$expected" >&2
   exit 1
