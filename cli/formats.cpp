@@ -248,9 +248,11 @@ void Writer::Begin() {
 }
 
 void Writer::Add(const Record& record) {
-    if (m_format == Format::table)
+    if (m_format == Format::table) {
         m_table.push_back(record);
-    else if (m_format == Format::json)
+        if (m_bTableStarted || m_table.size() >= kTableWidthRecords)
+            WriteTable();
+    } else if (m_format == Format::json)
         WriteJson(record);
     else if (m_format == Format::md5sum)
         m_out << Md5sumLine(record[fieldDigest], record[fieldPath]);
@@ -258,7 +260,7 @@ void Writer::Add(const Record& record) {
         WriteLine(record);
     m_nRecords++;
     // Each record leaves at once, so a reader sees progress and a failed write stops the run.
-    if (m_format != Format::table)
+    if (m_format != Format::table || m_bTableStarted)
         m_out.flush();
     Check();
 }
@@ -299,32 +301,38 @@ void Writer::WriteJson(const Record& record) {
     m_out << "}";
 }
 
+// The widths come from the first records, so that a collection of any size is
+// written in bounded memory; a later, wider cell only pushes the rest of its line.
 void Writer::WriteTable() {
-    std::vector<std::vector<std::string>> cells;
-    size_t widths[fieldCount];
-    for (size_t i = 0; i < fieldCount; ++i)
-        widths[i] = std::strlen(kFieldNames[i]);
-    for (const Record& record : m_table) {
-        cells.emplace_back();
-        for (size_t i = 0; i < fieldCount; ++i) {
-            cells.back().push_back(TableCell(record[i]));
-            widths[i] = std::max(widths[i], DisplayWidth(cells.back().back()));
-        }
+    if (!m_bTableStarted) {
+        for (size_t i = 0; i < fieldCount; ++i)
+            m_tableWidths[i] = std::strlen(kFieldNames[i]);
+        for (const Record& record : m_table)
+            for (size_t i = 0; i < fieldCount; ++i)
+                m_tableWidths[i] = std::max(m_tableWidths[i], DisplayWidth(TableCell(record[i])));
+        WriteTableRow(Record(std::begin(kFieldNames), std::end(kFieldNames)));
+        m_bTableStarted = true;
     }
-    auto row = [&](const std::vector<std::string>& record) {
-        std::string line;
-        for (size_t i = 0; i < fieldCount; ++i) {
-            line += record[i];
-            if (i + 1 < fieldCount)
-                line += std::string(widths[i] - DisplayWidth(record[i]) + 2, ' ');
-        }
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        m_out << line << "\n";
-    };
-    row(std::vector<std::string>(std::begin(kFieldNames), std::end(kFieldNames)));
-    for (const auto& record : cells)
-        row(record);
+    for (const Record& record : m_table) {
+        Record cells;
+        for (size_t i = 0; i < fieldCount; ++i)
+            cells.push_back(TableCell(record[i]));
+        WriteTableRow(cells);
+    }
+    m_table.clear();
+}
+
+void Writer::WriteTableRow(const Record& cells) {
+    std::string line;
+    for (size_t i = 0; i < fieldCount; ++i) {
+        line += cells[i];
+        const size_t nWidth = DisplayWidth(cells[i]);
+        if (i + 1 < fieldCount)
+            line += std::string(m_tableWidths[i] > nWidth ? m_tableWidths[i] - nWidth + 2 : 2, ' ');
+    }
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    m_out << line << "\n";
 }
 
 namespace {

@@ -48,10 +48,16 @@ private:
     void WriteLine(const Record& record);
     void WriteJson(const Record& record);
     void WriteTable();
+    void WriteTableRow(const Record& cells);
+
+    // How many records the table waits for before it settles its column widths.
+    static constexpr size_t kTableWidthRecords = 1000;
 
     Format m_format;
     std::ostream& m_out;
     std::vector<Record> m_table;
+    bool m_bTableStarted = false;
+    size_t m_tableWidths[fieldCount] = {};
     size_t m_nRecords = 0;
 };
 

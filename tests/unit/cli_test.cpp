@@ -7,6 +7,7 @@
 #include <unistd.h>
 #endif
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "formats.h"
 #include "test_files.h"
 
 namespace {
@@ -129,6 +131,39 @@ TEST(Cli, TableAlignsColumns) {
     EXPECT_EQ(header.find("Name"), row.find("  x.sis") + 2) << run.out;
     EXPECT_EQ(header.find("MD5 hash"), row.find("D41D8CD98F00B204E9800998ECF8427E")) << run.out;
     EXPECT_EQ(path.substr(path.rfind(kSep) + 1), "x.sis");
+}
+
+// A table of any length is written as it goes, so memory stays bounded: the first
+// thousand records settle the widths, later rows use them and stay aligned.
+TEST(Cli, LongTableIsWrittenAsItGoes) {
+    std::ostringstream out;
+    Writer writer(Format::table, out);
+    writer.Begin();
+    auto record = [](int n) {
+        Record r(fieldCount, "x");
+        char szPath[32];
+        std::snprintf(szPath, sizeof szPath, "p/%04d.sis", n);
+        r[fieldPath] = szPath;
+        r[fieldDigest] = "D41D8CD98F00B204E9800998ECF8427E";
+        return r;
+    };
+    for (int n = 0; n < 999; ++n)
+        writer.Add(record(n));
+    EXPECT_EQ(out.str(), "") << "nothing is written before the widths are settled";
+    for (int n = 999; n < 2500; ++n)
+        writer.Add(record(n));
+    const std::string before_end = out.str();
+    writer.End();
+    EXPECT_EQ(out.str(), before_end) << "every row had been written before the end";
+    std::istringstream lines(out.str());
+    std::string line, header;
+    std::getline(lines, header);
+    int nRows = 0;
+    while (std::getline(lines, line)) {
+        ++nRows;
+        ASSERT_EQ(line.find("D41D8CD98F00B204E9800998ECF8427E"), header.find("MD5 hash")) << line;
+    }
+    EXPECT_EQ(nRows, 2500);
 }
 
 TEST(Cli, UsageErrors) {
