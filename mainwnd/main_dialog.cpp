@@ -14,14 +14,16 @@ const MessageEntry CMainDialog::s_messageEntries[] = {
     msg::Command<&CMainDialog::OnExit>(ID_FILE_CLOSE),
     msg::Command<&CMainDialog::OnAlwaysOnTop>(ID_ALWAYS_ON_TOP),
     msg::Command<&CMainDialog::OnFileOpen>(ID_FILE_OPEN),
+    msg::Command<&CMainDialog::OnOpenDirectory>(ID_OPEN_DIRECTORY),
     msg::Notify<&CMainDialog::OnKeydownFileList>(IDC_FILE_LIST, LVN_KEYDOWN),
     msg::Control<&CMainDialog::OnExit>(IDCLOSE, BN_CLICKED),
-    msg::Message<&CMainDialog::OnInsertRow>(WM_PAKRILL_INSERT_ROW),
+    msg::Message<&CMainDialog::OnIntakeOutput>(WM_PAKRILL_INTAKE),
 };
 const MessageMap CMainDialog::s_messageMap = {&CDialog::s_messageMap, s_messageEntries, std::size(s_messageEntries)};
 
 CMainDialog::CMainDialog(CWnd* pParent)
-    : CDialog(IDD_MAIN, pParent), m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAIN_ICON))) {}
+    : CDialog(IDD_MAIN, pParent), m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAIN_ICON))),
+      m_intake([this] { NotifyIntakeOutput(); }, kIntakeReaders) {}
 
 void CMainDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_FILE_LIST, m_listFiles);
@@ -30,6 +32,7 @@ void CMainDialog::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CMainDialog::OnInitDialog() {
     CDialog::OnInitDialog();
+    m_hWndShared = m_hWnd;
     static const struct {
         const char* pszHeading;
         int nWidth;
@@ -77,6 +80,8 @@ void CMainDialog::OnKeydownFileList(NMHDR* pNMHDR, LRESULT*) {
         return;
     if (m_listFiles.GetItemCount() <= 0 || m_listFiles.GetNextItem(-1, LVNI_SELECTED) == -1)
         return;
+    // One redraw for the lot, not one per row.
+    m_listFiles.SetRedraw(FALSE);
     int nNext;
     do {
         int nFirst = m_listFiles.GetNextItem(-1, LVNI_SELECTED);
@@ -84,6 +89,8 @@ void CMainDialog::OnKeydownFileList(NMHDR* pNMHDR, LRESULT*) {
         nNext = m_listFiles.GetNextItem(nFirst, LVNI_SELECTED);
         m_listFiles.DeleteItem(nFirst);
     } while (nNext != -1);
+    m_listFiles.SetRedraw(TRUE);
+    m_listFiles.Invalidate();
 }
 
 // The menu's check mark is the only record of the state.

@@ -5,7 +5,11 @@
 #include <cstring>
 #include <map>
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include "main_dialog.h"
+#include "resource.h"
 
 #include <commctrl.h>
 
@@ -154,4 +158,80 @@ std::vector<std::string> ListNames(HWND hList) {
     for (const auto& row : ListCells(hList, 1))
         names.push_back(row[0]);
     return names;
+}
+
+CMainDialog& MainDialog() { return *static_cast<CMainDialog*>(TestApp().m_pMainWnd); }
+
+bool WaitForIntake() {
+    const DWORD dwStart = ::GetTickCount();
+    while (!MainDialog().IsIntakeIdle()) {
+        if (::GetTickCount() - dwStart > 20000)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    PumpMessages();
+    return true;
+}
+
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+    size_t nBytes = sizeof(DROPFILES) + 1;
+    for (const std::string& path : paths)
+        nBytes += path.size() + 1;
+    HGLOBAL hGlobal = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nBytes);
+    auto* pDrop = static_cast<DROPFILES*>(::GlobalLock(hGlobal));
+    pDrop->pFiles = sizeof(DROPFILES);
+    pDrop->fWide = FALSE;
+    char* p = reinterpret_cast<char*>(pDrop + 1);
+    for (const std::string& path : paths) {
+        std::memcpy(p, path.c_str(), path.size() + 1);
+        p += path.size() + 1;
+    }
+    ::GlobalUnlock(hGlobal);
+    return static_cast<HDROP>(hGlobal);
+}
+
+HWND FindFolderBrowser() {
+    HWND hBrowser = ::FindWindowA("#32770", "Browse for Folder");
+    return hBrowser && ::IsWindowVisible(hBrowser) ? hBrowser : nullptr;
+}
+
+void ChooseFolder(HWND hDlg, const std::string& folder) {
+    ::SendMessageA(hDlg, WM_COMMAND, ID_OPEN_DIRECTORY, 0);
+    const DWORD dwStart = ::GetTickCount();
+    HWND hBrowser = nullptr;
+    while (!(hBrowser = FindFolderBrowser()) && ::GetTickCount() - dwStart < 10000) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    ASSERT_NE(hBrowser, nullptr) << "no folder browser";
+    if (folder.empty()) {
+        ::PostMessageA(hBrowser, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        // The browser fills its tree after it shows; the selection holds once the
+        // tree's selected item is the folder.
+        const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+        HWND hTree = ::FindWindowExA(hBrowser, nullptr, "SysTreeView32", nullptr);
+        for (;;) {
+            ::SendMessageA(hBrowser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+            char szText[MAX_PATH] = {};
+            TVITEMA item = {};
+            item.mask = TVIF_TEXT;
+            item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageA(hTree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+            item.pszText = szText;
+            item.cchTextMax = MAX_PATH;
+            if (item.hItem && ::SendMessageA(hTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) &&
+                ::lstrcmpiA(szText, name.c_str()) == 0)
+                break;
+            ASSERT_LT(::GetTickCount() - dwStart, 10000u) << "the browser did not select " << folder;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            PumpMessages();
+        }
+        ::PostMessageA(hBrowser, WM_COMMAND, IDOK, 0);
+    }
+    while (::IsWindow(hBrowser) && ::GetTickCount() - dwStart < 10000) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    EXPECT_FALSE(::IsWindow(hBrowser)) << "the folder browser stayed open";
 }

@@ -63,3 +63,17 @@ INT_PTR RunMainDialog(std::function<void(HWND hDlg)> script);
 std::vector<std::vector<std::string>> ListCells(HWND hList, int nColumns);
 // The first column's text of every row.
 std::vector<std::string> ListNames(HWND hList);
+
+class CMainDialog;
+// The main dialog that RunMainDialog runs.
+CMainDialog& MainDialog();
+// Runs the messages of this thread until the main dialog's intake is idle: every
+// file handed over has its row or its report. False when that takes over 20 s.
+bool WaitForIntake();
+// A dropped set as the shell hands it over: DROPFILES, then the names, double NUL.
+HDROP MakeDrop(const std::vector<std::string>& paths);
+// Chooses "Open directory..." and then, in the real folder browser, the folder;
+// an empty folder cancels the browser. Returns once the browser has closed.
+void ChooseFolder(HWND hDlg, const std::string& folder);
+// The folder browser of "Open directory...", when one is shown.
+HWND FindFolderBrowser();
