@@ -1,5 +1,6 @@
 #include "intake.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "exceptions.h"
@@ -105,6 +106,8 @@ bool CIntake::IsStopping() const {
 bool CIntake::NextToRead(std::shared_ptr<Run>& run, size_t& nSeq) {
     for (const std::shared_ptr<Run>& candidate : m_runs) {
         Run& r = *candidate;
+        // Errors found before reading are handed over without passing through here.
+        r.m_nNextToRead = std::max(r.m_nNextToRead, r.m_nBase);
         while (r.m_nNextToRead < r.m_nBase + r.m_items.size()) {
             Item& item = r.m_items[r.m_nNextToRead - r.m_nBase];
             nSeq = r.m_nNextToRead++;

@@ -310,6 +310,7 @@ struct HeldOpen {
 // gets its row, in order, and one stop box at the end names the file and why.
 TEST(FileIntake, UnreadableFileStopsNoIntake) {
     TempDir dir;
+    KeepCurrentDirectory keep;
     std::vector<std::string> paths;
     for (const char* name : {"a.sis", "b.sis", "c.sis", "d.sis"})
         paths.push_back(dir.Write(name, {}));
@@ -367,6 +368,7 @@ TEST(FileIntake, FileOpenElsewhereIsRead) {
 // never an error.
 TEST(FileIntake, DroppedFolderIsWalkedInItsPlace) {
     TempDir dir;
+    KeepCurrentDirectory keep;
     std::filesystem::create_directories(dir.Path() / "drop" / "sub");
     const std::string first = dir.Write("first.sis", {});
     dir.Write("drop\\a.sis", {});
@@ -385,6 +387,7 @@ TEST(FileIntake, DroppedFolderIsWalkedInItsPlace) {
 // the same time: every row's texts are its own file's.
 TEST(FileIntake, RowsStayWholeWhileTheListChanges) {
     TempDir dir;
+    KeepCurrentDirectory keep;
     std::filesystem::create_directories(dir.Path() / "walk");
     std::map<std::string, Row> expected;
     std::vector<std::string> dropped;

@@ -235,3 +235,9 @@ void ChooseFolder(HWND hDlg, const std::string& folder) {
     }
     EXPECT_FALSE(::IsWindow(hBrowser)) << "the folder browser stayed open";
 }
+
+std::string CurrentDirectory() {
+    char sz[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, sz);
+    return sz;
+}

@@ -77,3 +77,17 @@ HDROP MakeDrop(const std::vector<std::string>& paths);
 void ChooseFolder(HWND hDlg, const std::string& folder);
 // The folder browser of "Open directory...", when one is shown.
 HWND FindFolderBrowser();
+
+std::string CurrentDirectory();
+// Puts the current directory back, which a walk moves; made after the test's
+// folders, so that it is left before they are removed.
+class KeepCurrentDirectory {
+public:
+    KeepCurrentDirectory() : m_strPath(CurrentDirectory()) {}
+    ~KeepCurrentDirectory() { ::SetCurrentDirectoryA(m_strPath.c_str()); }
+    KeepCurrentDirectory(const KeepCurrentDirectory&) = delete;
+    KeepCurrentDirectory& operator=(const KeepCurrentDirectory&) = delete;
+
+private:
+    std::string m_strPath;
+};
