@@ -149,12 +149,21 @@ bool CIntake::Deliver() {
     return bMoved;
 }
 
+// Output is announced at most once a batch interval while files are being read,
+// and at once when a reader finds nothing more to do, so the window redraws once a
+// batch and the last rows never wait.
 void CIntake::ReaderLoop() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         std::shared_ptr<Run> run;
         size_t nSeq = 0;
-        m_cv.wait(lock, [&] { return m_bStop || NextToRead(run, nSeq) || Deliver(); });
+        const bool bWork = m_bStop || NextToRead(run, nSeq) || Deliver();
+        if (!bWork) {
+            // The lock is let go while announcing; anything added meanwhile is looked at first.
+            if (!AnnounceOutput(lock))
+                m_cv.wait(lock);
+            continue;
+        }
         if (m_bStop)
             return;
         if (run) {
@@ -179,11 +188,18 @@ void CIntake::ReaderLoop() {
         }
         // Delivering may have ended a run that someone waits for.
         m_cv.notify_all();
-        if ((!m_output.rows.empty() || !m_output.failedRuns.empty()) && !m_bAnnounced) {
-            m_bAnnounced = true;
-            lock.unlock();
-            m_notify();
-            lock.lock();
-        }
+        if (std::chrono::steady_clock::now() - m_lastAnnounced >= kBatchInterval)
+            AnnounceOutput(lock);
     }
+}
+
+bool CIntake::AnnounceOutput(std::unique_lock<std::mutex>& lock) {
+    if (m_bAnnounced || (m_output.rows.empty() && m_output.failedRuns.empty()))
+        return false;
+    m_bAnnounced = true;
+    m_lastAnnounced = std::chrono::steady_clock::now();
+    lock.unlock();
+    m_notify();
+    lock.lock();
+    return true;
 }

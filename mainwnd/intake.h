@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -57,6 +58,10 @@ private:
     bool NextToRead(std::shared_ptr<Run>& run, size_t& nSeq);
     bool Deliver();
     void ReaderLoop();
+    // True when it let go of the lock to announce.
+    bool AnnounceOutput(std::unique_lock<std::mutex>& lock);
+
+    static constexpr std::chrono::milliseconds kBatchInterval{50};
 
     std::function<void()> m_notify;
     mutable std::mutex m_mutex;
@@ -64,6 +69,7 @@ private:
     std::deque<std::shared_ptr<Run>> m_runs;
     Output m_output;
     bool m_bAnnounced = false;
+    std::chrono::steady_clock::time_point m_lastAnnounced;
     bool m_bStop = false;
     std::vector<std::thread> m_readers;
 };

@@ -71,7 +71,7 @@ private:
     };
 
     // Files read at the same time; rows still come in order.
-    static constexpr unsigned kIntakeReaders = 1;
+    static constexpr unsigned kIntakeReaders = 2;
 
     void NotifyIntakeOutput();
     void InsertRow(const CFileRow& row);
