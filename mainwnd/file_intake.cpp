@@ -64,18 +64,34 @@ void CMainDialog::InsertRow(const CFileRow& row) {
         m_listFiles.SetItemText(nItem, nColumn, row.m_strTexts[nColumn]);
 }
 
-// Every row waiting goes in with one redraw; then each finished run's failures are
-// reported, after the rows, so a box's own message loop cannot reorder them.
+// The rows waiting go in a few at a time, one message each, so the window answers
+// between them; the list is redrawn once they are all in. Then each finished run's
+// failures are reported, after its rows, whatever a box's own message loop does.
 LRESULT CMainDialog::OnIntakeOutput(WPARAM, LPARAM) {
-    const CIntake::Output output = m_intake.Take();
-    if (!output.rows.empty()) {
-        m_listFiles.SetRedraw(FALSE);
-        for (const CFileRow& row : output.rows)
-            InsertRow(row);
+    if (m_nPendingRow >= m_pending.rows.size() && m_pending.failedRuns.empty()) {
+        m_pending = m_intake.Take();
+        m_nPendingRow = 0;
+        if (m_pending.rows.empty() && m_pending.failedRuns.empty())
+            return 0;
+        if (!m_pending.rows.empty())
+            m_listFiles.SetRedraw(FALSE);
+    }
+    for (size_t n = 0; n < kRowsPerMessage && m_nPendingRow < m_pending.rows.size(); ++n)
+        InsertRow(m_pending.rows[m_nPendingRow++]);
+    if (m_nPendingRow < m_pending.rows.size()) {
+        PostMessage(WM_PAKRILL_INTAKE);
+        return 0;
+    }
+    const CIntake::Output done = std::move(m_pending);
+    m_pending = CIntake::Output();
+    m_nPendingRow = 0;
+    if (!done.rows.empty()) {
         m_listFiles.SetRedraw(TRUE);
         m_listFiles.Invalidate();
     }
-    for (const std::vector<CString>& errors : output.failedRuns)
+    // Output announced while these rows went in may have had its message taken here.
+    PostMessage(WM_PAKRILL_INTAKE);
+    for (const std::vector<CString>& errors : done.failedRuns)
         ReportFailures(errors);
     return 0;
 }

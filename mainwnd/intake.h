@@ -61,7 +61,7 @@ private:
     // True when it let go of the lock to announce.
     bool AnnounceOutput(std::unique_lock<std::mutex>& lock);
 
-    static constexpr std::chrono::milliseconds kBatchInterval{50};
+    static constexpr std::chrono::milliseconds kBatchInterval{200};
 
     std::function<void()> m_notify;
     mutable std::mutex m_mutex;

@@ -72,6 +72,8 @@ private:
 
     // Files read at the same time; rows still come in order.
     static constexpr unsigned kIntakeReaders = 2;
+    // Rows put into the list in one message; the window answers between such messages.
+    static constexpr size_t kRowsPerMessage = 20;
 
     void NotifyIntakeOutput();
     void InsertRow(const CFileRow& row);
@@ -87,6 +89,9 @@ private:
     static const MessageEntry s_messageEntries[];
 
     CIntake m_intake;
+    // Output taken from the intake and not yet all in the list (window's thread only).
+    CIntake::Output m_pending;
+    size_t m_nPendingRow = 0;
     // The window that the intake and the workers address, without touching this object's m_hWnd.
     std::atomic<HWND> m_hWndShared{nullptr};
     std::atomic<bool> m_bClosing{false};
