@@ -172,6 +172,28 @@ void DropAndDelete(HWND hDlg, const std::vector<std::string>& paths) {
     std::printf("delete rows=%d ms=%.1f left=%d\n", nFiles, Now() - dStart, Rows(hDlg));
 }
 
+struct Script {
+    CMainDialog* pDlg;
+    std::string mode;
+    std::string arg;
+    int nCount;
+    std::vector<std::string> paths;
+    bool bDone;
+} s_script;
+
+// Runs once the dialog shows, inside its own message loop, then closes it.
+void CALLBACK RunScript(HWND, UINT, UINT_PTR nId, DWORD) {
+    if (s_script.bDone || !s_script.pDlg->m_hWnd || !::IsWindowVisible(s_script.pDlg->m_hWnd))
+        return;
+    s_script.bDone = true;
+    ::KillTimer(nullptr, nId);
+    if (s_script.mode == "walk")
+        Walk(s_script.pDlg->m_hWnd, s_script.arg, s_script.nCount);
+    else
+        DropAndDelete(s_script.pDlg->m_hWnd, s_script.paths);
+    ::PostMessageA(s_script.pDlg->m_hWnd, WM_CLOSE, 0, 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -179,38 +201,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: intake_bench walk FOLDER COUNT | drop LISTFILE\n");
         return 2;
     }
-    const std::string mode = argv[1];
-    std::vector<std::string> paths;
-    if (mode == "drop") {
+    CMainDialog dlg;
+    s_app.m_pMainWnd = &dlg;
+    s_script = {&dlg, argv[1], argv[2], argc > 3 ? std::atoi(argv[3]) : 0, {}, false};
+    if (s_script.mode == "drop") {
         std::ifstream in(argv[2]);
         for (std::string line; std::getline(in, line);)
             if (!line.empty())
-                paths.push_back(line.back() == '\r' ? line.substr(0, line.size() - 1) : line);
+                s_script.paths.push_back(line.back() == '\r' ? line.substr(0, line.size() - 1) : line);
     }
-    CMainDialog dlg;
-    s_app.m_pMainWnd = &dlg;
-    UINT_PTR nTimer = 0;
-    struct Script {
-        CMainDialog* pDlg;
-        std::string mode;
-        std::string arg;
-        int nCount;
-        std::vector<std::string>* pPaths;
-        bool bDone;
-    } static script;
-    script = {&dlg, mode, argv[2], argc > 3 ? std::atoi(argv[3]) : 0, &paths, false};
-    nTimer = ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR nId, DWORD) {
-        if (script.bDone || !script.pDlg->m_hWnd || !::IsWindowVisible(script.pDlg->m_hWnd))
-            return;
-        script.bDone = true;
-        ::KillTimer(nullptr, nId);
-        if (script.mode == "walk")
-            Walk(script.pDlg->m_hWnd, script.arg, script.nCount);
-        else
-            DropAndDelete(script.pDlg->m_hWnd, *script.pPaths);
-        ::PostMessageA(script.pDlg->m_hWnd, WM_CLOSE, 0, 0);
-    });
-    (void)nTimer;
+    ::SetTimer(nullptr, 0, 200, RunScript);
     dlg.DoModal();
     return 0;
 }
