@@ -150,6 +150,13 @@ void Walk(HWND hDlg, const std::string& folder, int nFiles) {
 void DropAndDelete(HWND hDlg, const std::vector<std::string>& paths) {
     const int nFiles = static_cast<int>(paths.size());
     {
+        // The same probe on the idle window, for scale.
+        Probe probe(hDlg);
+        for (const double dStart = Now(); Now() - dStart < 1000;)
+            Pump(10);
+        probe.Print("idle-wm_null");
+    }
+    {
         Probe probe(hDlg);
         const double dStart = Now();
         ::PostMessageA(hDlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);

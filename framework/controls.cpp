@@ -53,3 +53,5 @@ int CListCtrl::GetNextItem(int nItem, int nFlags) const {
 }
 
 BOOL CListCtrl::DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, nItem)); }
+
+BOOL CListCtrl::DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }

@@ -17,6 +17,7 @@ public:
     int GetItemCount() const;
     int GetNextItem(int nItem, int nFlags) const;
     BOOL DeleteItem(int nItem);
+    BOOL DeleteAllItems();
 };
 
 class CButton : public CWnd {};

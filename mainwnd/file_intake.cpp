@@ -67,8 +67,15 @@ void CMainDialog::InsertRow(const CFileRow& row) {
 // The rows waiting go in a few at a time, one message each, so the window answers
 // between them; the list is redrawn once they are all in. Then each finished run's
 // failures are reported, after its rows, whatever a box's own message loop does.
-LRESULT CMainDialog::OnIntakeOutput(WPARAM, LPARAM) {
-    if (m_nPendingRow >= m_pending.rows.size() && m_pending.failedRuns.empty()) {
+// wParam is 0 when the intake announces output, 1 when more of the rows taken
+// follow.
+LRESULT CMainDialog::OnIntakeOutput(WPARAM wParam, LPARAM) {
+    const bool bDraining = m_nPendingRow < m_pending.rows.size() || !m_pending.failedRuns.empty();
+    if (bDraining && wParam == 0)
+        m_bAnnouncedWhileDraining = true;
+    if (!bDraining) {
+        if (wParam != 0)
+            return 0;
         m_pending = m_intake.Take();
         m_nPendingRow = 0;
         if (m_pending.rows.empty() && m_pending.failedRuns.empty())
@@ -79,7 +86,7 @@ LRESULT CMainDialog::OnIntakeOutput(WPARAM, LPARAM) {
     for (size_t n = 0; n < kRowsPerMessage && m_nPendingRow < m_pending.rows.size(); ++n)
         InsertRow(m_pending.rows[m_nPendingRow++]);
     if (m_nPendingRow < m_pending.rows.size()) {
-        PostMessage(WM_PAKRILL_INTAKE);
+        PostMessage(WM_PAKRILL_INTAKE, 1);
         return 0;
     }
     const CIntake::Output done = std::move(m_pending);
@@ -89,8 +96,11 @@ LRESULT CMainDialog::OnIntakeOutput(WPARAM, LPARAM) {
         m_listFiles.SetRedraw(TRUE);
         m_listFiles.Invalidate();
     }
-    // Output announced while these rows went in may have had its message taken here.
-    PostMessage(WM_PAKRILL_INTAKE);
+    // An announcement that arrived meanwhile was spent on these rows.
+    if (m_bAnnouncedWhileDraining) {
+        m_bAnnouncedWhileDraining = false;
+        PostMessage(WM_PAKRILL_INTAKE, 0);
+    }
     for (const std::vector<CString>& errors : done.failedRuns)
         ReportFailures(errors);
     return 0;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "exceptions.h"
+#include "types.h"
 
 struct CIntake::Item {
     CString strPath;
@@ -153,6 +154,10 @@ bool CIntake::Deliver() {
 // and at once when a reader finds nothing more to do, so the window redraws once a
 // batch and the last rows never wait.
 void CIntake::ReaderLoop() {
+#ifdef _WIN32
+    // When the processors are busy, the window's thread goes first.
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+#endif
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         std::shared_ptr<Run> run;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "app.h"
 #include "resource.h"
@@ -74,21 +75,23 @@ void CMainDialog::OnSize(UINT, int, int) {
     m_btnExit.MoveWindow(w - 70, h - 30, 60, 20);
 }
 
-// Removes every selected row, topmost first; modifier keys are not looked at.
+// Removes every selected row; modifier keys are not looked at.
 void CMainDialog::OnKeydownFileList(NMHDR* pNMHDR, LRESULT*) {
     if (reinterpret_cast<NMLVKEYDOWN*>(pNMHDR)->wVKey != VK_DELETE)
         return;
     if (m_listFiles.GetItemCount() <= 0 || m_listFiles.GetNextItem(-1, LVNI_SELECTED) == -1)
         return;
-    // One redraw for the lot, not one per row.
+    std::vector<int> selected;
+    for (int n = m_listFiles.GetNextItem(-1, LVNI_SELECTED); n != -1; n = m_listFiles.GetNextItem(n, LVNI_SELECTED))
+        selected.push_back(n);
+    // With one redraw for the lot rather than one per row. Every row at once is one
+    // message; otherwise from the bottom up, so no deletion moves a row still to go.
     m_listFiles.SetRedraw(FALSE);
-    int nNext;
-    do {
-        int nFirst = m_listFiles.GetNextItem(-1, LVNI_SELECTED);
-        // Asked before the deletion, which moves every later row up by one.
-        nNext = m_listFiles.GetNextItem(nFirst, LVNI_SELECTED);
-        m_listFiles.DeleteItem(nFirst);
-    } while (nNext != -1);
+    if (static_cast<int>(selected.size()) == m_listFiles.GetItemCount())
+        m_listFiles.DeleteAllItems();
+    else
+        for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+            m_listFiles.DeleteItem(*it);
     m_listFiles.SetRedraw(TRUE);
     m_listFiles.Invalidate();
 }

@@ -92,6 +92,7 @@ private:
     // Output taken from the intake and not yet all in the list (window's thread only).
     CIntake::Output m_pending;
     size_t m_nPendingRow = 0;
+    bool m_bAnnouncedWhileDraining = false;
     // The window that the intake and the workers address, without touching this object's m_hWnd.
     std::atomic<HWND> m_hWndShared{nullptr};
     std::atomic<bool> m_bClosing{false};
