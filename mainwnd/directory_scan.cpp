@@ -108,33 +108,35 @@ UINT CMainDialog::OpenDirectoryThread(LPVOID pParam) {
     const HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     BROWSEINFOA info = {nullptr, nullptr, szPath, "Select directory", 0, nullptr, 0, 0};
     LPITEMIDLIST pItem = pDlg->m_bClosing ? nullptr : ::SHBrowseForFolderA(&info);
-    if (pItem && !pDlg->m_bClosing) {
-        const CString strDisplayName(szPath);
-        const std::shared_ptr<CIntake::Run> run = pDlg->m_intake.BeginRun();
-        if (!::SHGetPathFromIDListA(pItem, szPath)) {
-            pDlg->m_intake.AddError(*run, "\"" + strDisplayName + "\" is not a folder on a disk: there is nothing to walk.");
-            pDlg->m_intake.EndRun(*run);
-        } else {
-            pDlg->GreyFileCommands(true);
-            pDlg->WalkFolder(*run, szPath);
-            pDlg->m_intake.EndRun(*run);
-            // The walk lasts until its last row is in.
-            pDlg->m_intake.WaitUntilRead(*run);
-            pDlg->GreyFileCommands(false);
-        }
-    }
+    CString strDisplayName(szPath);
+    const bool bPath = pItem && ::SHGetPathFromIDListA(pItem, szPath);
+    SHFILEINFOA file = {};
+    // Some browsers leave the display name out; the shell still knows it.
+    if (pItem && !bPath && strDisplayName.IsEmpty() &&
+        ::SHGetFileInfoA(reinterpret_cast<const char*>(pItem), 0, &file, sizeof file, SHGFI_PIDL | SHGFI_DISPLAYNAME))
+        strDisplayName = file.szDisplayName;
     if (SUCCEEDED(hrCom))
         ::CoUninitialize();
+    if (pItem && !pDlg->m_bClosing) {
+        CIntake& intake = pDlg->m_intake;
+        const std::shared_ptr<CIntake::Run> run = intake.BeginRun();
+        if (!bPath) {
+            intake.AddError(*run, "\"" + strDisplayName + "\" is not a folder on a disk: there is nothing to walk.");
+            intake.EndRun(*run);
+        } else if (pDlg->WalkFolder(*run, szPath, true)) {
+            intake.EndRun(*run);
+            // The walk lasts until its last row is in.
+            intake.WaitUntilRead(*run);
+            pDlg->GreyFileCommands(false);
+        } else {
+            intake.EndRun(*run);
+        }
+    }
     ::CoTaskMemFree(pItem);
     return 0;
 }
 
-// Such a path is never cut to fit: cut, it could name another file.
-void CMainDialog::AddPathTooLong(CIntake::Run& run, const CString& strPath) {
-    m_intake.AddError(run, CFileException(CFileException::badPath, ERROR_FILENAME_EXCED_RANGE, strPath).GetErrorMessage());
-}
-
-bool CMainDialog::WalkFolder(CIntake::Run& run, char* pszPath) {
+bool CMainDialog::WalkFolder(CIntake::Run& run, char* pszPath, bool bGrey) {
     std::lock_guard<std::mutex> walk(m_walkMutex);
     if (m_bClosing)
         return false;
@@ -143,10 +145,17 @@ bool CMainDialog::WalkFolder(CIntake::Run& run, char* pszPath) {
         m_intake.AddError(run, CString(pszPath) + " cannot be walked: " + SystemErrorText(dwError));
         return false;
     }
+    if (bGrey)
+        GreyFileCommands(true);
     m_pWalkRun = &run;
     ScanDirectory(pszPath);
     m_pWalkRun = nullptr;
     return true;
+}
+
+// Such a path is never cut to fit: cut, it could name another file.
+void CMainDialog::AddPathTooLong(CIntake::Run& run, const CString& strPath) {
+    m_intake.AddError(run, CFileException(CFileException::badPath, ERROR_FILENAME_EXCED_RANGE, strPath).GetErrorMessage());
 }
 
 // Depth first, each folder's entries in the order the file system gives them. A

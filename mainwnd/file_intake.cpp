@@ -187,6 +187,6 @@ void CMainDialog::TakeNames(CIntake::Run& run, const std::vector<CString>& names
             continue;
         }
         lstrcpynA(szPath, strName, MAX_PATH);
-        WalkFolder(run, szPath);
+        WalkFolder(run, szPath, false);
     }
 }

@@ -80,8 +80,9 @@ private:
     void ReportFailures(const std::vector<CString>& errors);
     static UINT DroppedNamesThread(LPVOID pParam);
     void TakeNames(CIntake::Run& run, const std::vector<CString>& names);
-    // One walk at a time: walks share the current directory. False when nothing was walked.
-    bool WalkFolder(CIntake::Run& run, char* pszPath);
+    // One walk at a time: walks share the current directory. False when nothing was
+    // walked; bGrey greys the file commands once the folder is entered.
+    bool WalkFolder(CIntake::Run& run, char* pszPath, bool bGrey);
     void AddPathTooLong(CIntake::Run& run, const CString& strPath);
     void GreyFileCommands(bool bGrey);
     bool StartWorker(AFX_THREADPROC pfnThreadProc, LPVOID pParam);

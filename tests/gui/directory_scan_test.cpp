@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "harness.h"
+
+#include <shlobj.h>
 #include "main_dialog.h"
 #include "resource.h"
 #include "test_files.h"
@@ -136,13 +138,7 @@ TEST(DirectoryScan, CommandsAreGreyedOnlyWhileAWalkRuns) {
         dir.WriteSized("p" + std::to_string(i) + ".sis", 256 * 1024);
     RunAndClose([&](HWND hDlg) {
         const std::string before = CurrentDirectory();
-        ::SendMessageA(hDlg, WM_COMMAND, ID_OPEN_DIRECTORY, 0);
-        HWND hBrowser = nullptr;
-        for (DWORD dwStart = ::GetTickCount(); !hBrowser && ::GetTickCount() - dwStart < 10000;) {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-            PumpMessages();
-            hBrowser = FindFolderBrowser();
-        }
+        HWND hBrowser = OpenFolderBrowser(hDlg);
         ASSERT_NE(hBrowser, nullptr);
         EXPECT_FALSE(IsGreyed(hDlg, ID_FILE_OPEN)) << "browsing greys nothing";
         EXPECT_FALSE(IsGreyed(hDlg, ID_OPEN_DIRECTORY)) << "browsing greys nothing";
@@ -171,6 +167,54 @@ TEST(DirectoryScan, CommandsAreGreyedOnlyWhileAWalkRuns) {
         EXPECT_FALSE(IsGreyed(hDlg, ID_FILE_OPEN));
         EXPECT_FALSE(IsGreyed(hDlg, ID_OPEN_DIRECTORY));
     });
+}
+
+// A chosen item that is no folder on a disk, or a folder that cannot be entered,
+// walks nothing and greys nothing; one stop box names it and says why.
+TEST(DirectoryScan, NothingToWalkIsSaidSo) {
+    TempDir dir;
+    KeepCurrentDirectory keep;
+    fs::create_directories(dir.Path() / "gone");
+    dir.Write("a.sis", {});
+    LPITEMIDLIST pComputer = nullptr;
+    ASSERT_EQ(::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pComputer), S_OK);
+    char szComputer[MAX_PATH] = {};
+    SHFILEINFOA info = {};
+    ::SHGetFileInfoA(reinterpret_cast<const char*>(pComputer), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME);
+    lstrcpynA(szComputer, info.szDisplayName, MAX_PATH);
+    const std::string gone = dir.PathOf("gone");
+    struct Case {
+        const char* what;
+        BOOL bPath;
+        LPARAM lItem;
+        std::string name;
+        std::string text;
+    } const cases[] = {
+        {"no folder on a disk", FALSE, reinterpret_cast<LPARAM>(pComputer), szComputer,
+         "\"" + std::string(szComputer) + "\" is not a folder on a disk: there is nothing to walk."},
+        {"a folder removed before OK", TRUE, reinterpret_cast<LPARAM>(gone.c_str()), "gone", gone + " cannot be walked: "},
+    };
+    for (const Case& c : cases) {
+        RunAndClose([&](HWND hDlg) {
+            const std::string before = CurrentDirectory();
+            std::vector<ShownBox> boxes = CloseBoxesDuring([&] {
+                HWND hBrowser = OpenFolderBrowser(hDlg);
+                ASSERT_NE(hBrowser, nullptr) << c.what;
+                ASSERT_TRUE(SelectInFolderBrowser(hBrowser, c.bPath, c.lItem, c.name)) << c.what;
+                if (c.bPath)
+                    fs::remove(gone);
+                EXPECT_TRUE(CloseFolderBrowser(hBrowser, IDOK)) << c.what;
+                EXPECT_TRUE(WaitForIntake()) << c.what;
+            });
+            EXPECT_TRUE(Names(hDlg).empty()) << c.what;
+            ASSERT_EQ(boxes.size(), 1u) << c.what;
+            EXPECT_EQ(boxes[0].strText.rfind(c.text, 0), 0u) << c.what << ": " << boxes[0].strText;
+            EXPECT_GT(boxes[0].strText.size(), c.text.size() - 1) << c.what;
+            EXPECT_FALSE(IsGreyed(hDlg, ID_FILE_OPEN)) << c.what;
+            EXPECT_EQ(CurrentDirectory(), before) << c.what;
+        });
+    }
+    ::CoTaskMemFree(pComputer);
 }
 
 // A link to a folder is walked like the folder. A link back to a folder above it

@@ -196,44 +196,55 @@ HWND FindFolderBrowser() {
     return hBrowser && ::IsWindowVisible(hBrowser) ? hBrowser : nullptr;
 }
 
-void ChooseFolder(HWND hDlg, const std::string& folder) {
+HWND OpenFolderBrowser(HWND hDlg) {
     ::SendMessageA(hDlg, WM_COMMAND, ID_OPEN_DIRECTORY, 0);
-    const DWORD dwStart = ::GetTickCount();
     HWND hBrowser = nullptr;
-    while (!(hBrowser = FindFolderBrowser()) && ::GetTickCount() - dwStart < 10000) {
+    for (const DWORD dwStart = ::GetTickCount(); !(hBrowser = FindFolderBrowser()) && ::GetTickCount() - dwStart < 10000;) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         PumpMessages();
     }
+    return hBrowser;
+}
+
+bool SelectInFolderBrowser(HWND hBrowser, BOOL bPath, LPARAM lItem, const std::string& name) {
+    // The browser fills its tree after it shows; the selection holds once the
+    // tree's selected item is the folder.
+    HWND hTree = ::FindWindowExA(hBrowser, nullptr, "SysTreeView32", nullptr);
+    for (const DWORD dwStart = ::GetTickCount(); ::GetTickCount() - dwStart < 10000;) {
+        ::SendMessageA(hBrowser, BFFM_SETSELECTIONA, bPath, lItem);
+        char szText[MAX_PATH] = {};
+        TVITEMA item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageA(hTree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        item.pszText = szText;
+        item.cchTextMax = MAX_PATH;
+        if (item.hItem && ::SendMessageA(hTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) &&
+            ::lstrcmpiA(szText, name.c_str()) == 0)
+            return true;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return false;
+}
+
+bool CloseFolderBrowser(HWND hBrowser, int nButton) {
+    ::PostMessageA(hBrowser, WM_COMMAND, nButton, 0);
+    for (const DWORD dwStart = ::GetTickCount(); ::IsWindow(hBrowser) && ::GetTickCount() - dwStart < 10000;) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return !::IsWindow(hBrowser);
+}
+
+void ChooseFolder(HWND hDlg, const std::string& folder) {
+    HWND hBrowser = OpenFolderBrowser(hDlg);
     ASSERT_NE(hBrowser, nullptr) << "no folder browser";
-    if (folder.empty()) {
-        ::PostMessageA(hBrowser, WM_COMMAND, IDCANCEL, 0);
-    } else {
-        // The browser fills its tree after it shows; the selection holds once the
-        // tree's selected item is the folder.
+    if (!folder.empty()) {
         const std::string name = folder.substr(folder.find_last_of('\\') + 1);
-        HWND hTree = ::FindWindowExA(hBrowser, nullptr, "SysTreeView32", nullptr);
-        for (;;) {
-            ::SendMessageA(hBrowser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-            char szText[MAX_PATH] = {};
-            TVITEMA item = {};
-            item.mask = TVIF_TEXT;
-            item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageA(hTree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-            item.pszText = szText;
-            item.cchTextMax = MAX_PATH;
-            if (item.hItem && ::SendMessageA(hTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) &&
-                ::lstrcmpiA(szText, name.c_str()) == 0)
-                break;
-            ASSERT_LT(::GetTickCount() - dwStart, 10000u) << "the browser did not select " << folder;
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            PumpMessages();
-        }
-        ::PostMessageA(hBrowser, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(SelectInFolderBrowser(hBrowser, TRUE, reinterpret_cast<LPARAM>(folder.c_str()), name))
+            << "the browser did not select " << folder;
     }
-    while (::IsWindow(hBrowser) && ::GetTickCount() - dwStart < 10000) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        PumpMessages();
-    }
-    EXPECT_FALSE(::IsWindow(hBrowser)) << "the folder browser stayed open";
+    EXPECT_TRUE(CloseFolderBrowser(hBrowser, folder.empty() ? IDCANCEL : IDOK)) << "the folder browser stayed open";
 }
 
 std::string CurrentDirectory() {

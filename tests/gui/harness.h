@@ -77,6 +77,13 @@ HDROP MakeDrop(const std::vector<std::string>& paths);
 void ChooseFolder(HWND hDlg, const std::string& folder);
 // The folder browser of "Open directory...", when one is shown.
 HWND FindFolderBrowser();
+// Chooses "Open directory..." and returns its browser once shown, or null.
+HWND OpenFolderBrowser(HWND hDlg);
+// Selects an item by path (bPath) or by item identifier list; true once the tree
+// shows the item named name selected.
+bool SelectInFolderBrowser(HWND hBrowser, BOOL bPath, LPARAM lItem, const std::string& name);
+// Presses the button and waits until the browser is gone.
+bool CloseFolderBrowser(HWND hBrowser, int nButton);
 
 std::string CurrentDirectory();
 // Puts the current directory back, which a walk moves; made after the test's
