@@ -21,6 +21,7 @@ public:
     // The rectangle of one cell, in the list's client coordinates.
     BOOL GetSubItemRect(int nItem, int nSubItem, int nArea, RECT* pRect) const;
     HWND GetHeaderCtrl() const;
+    BOOL DeleteAllItems();
 };
 
 class CButton : public CWnd {};

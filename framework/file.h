@@ -1,8 +1,9 @@
 #pragma once
 #include "exceptions.h"
 
-// A file opened for reading only and shared with no other opener (on Windows;
-// POSIX has no sharing modes). Errors other than a failed Open raise CFileException.
+// A file opened for reading only, shared with other readers but not with writers
+// (on Windows; POSIX has no sharing modes). Errors other than a failed Open raise
+// CFileException.
 class CFile {
 public:
     // modeNoWait: never waits for a FIFO's writer, and refuses anything that is

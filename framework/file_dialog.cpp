@@ -1,5 +1,6 @@
 #include "file_dialog.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "wnd.h"
@@ -58,7 +59,28 @@ INT_PTR CFileDialog::DoModal() {
     m_ofn.hwndOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     Runner pfnRun = g_pfnRunner ? g_pfnRunner : m_bOpenFileDialog ? &RunOpenDialog : &RunSaveDialog;
     m_dwError = 0;
-    return pfnRun(&m_ofn, &m_dwError) ? IDOK : IDCANCEL;
+    if (!pfnRun(&m_ofn, &m_dwError))
+        return IDCANCEL;
+    if (!ResultIsWhole()) {
+        m_result[0] = '\0';
+        m_dwError = FNERR_BUFFERTOOSMALL;
+        return IDCANCEL;
+    }
+    return IDOK;
+}
+
+// Some dialogs report success with a result cut at the buffer's end; its last name
+// would then be a name nobody chose. A whole list of names ends with its double NUL
+// before the buffer's last character (a list that fills the buffer exactly may be
+// cut too); a single path ends with its NUL there.
+bool CFileDialog::ResultIsWhole() const noexcept {
+    const size_t nSize = std::min<size_t>(m_result.size(), m_ofn.nMaxFile);
+    const size_t nOffset = m_ofn.nFileOffset;
+    const bool bList = nOffset > 0 && nOffset < nSize && m_result[nOffset - 1] == '\0';
+    for (size_t i = 0; i + 2 < nSize; ++i)
+        if (m_result[i] == '\0' && (!bList || m_result[i + 1] == '\0'))
+            return true;
+    return false;
 }
 
 POSITION CFileDialog::GetStartPosition() const noexcept { return m_result[0] ? m_result.data() : nullptr; }

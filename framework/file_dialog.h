@@ -14,8 +14,8 @@ typedef const char* POSITION;
 // The common open dialog. The result buffer holds real multi-selections.
 class CFileDialog {
 public:
-    // Characters of the result buffer: room for hundreds of names in one folder.
-    static constexpr DWORD kResultChars = 65536;
+    // Characters of the result buffer: room for thousands of names in one folder.
+    static constexpr DWORD kResultChars = 262144;
 
     CFileDialog(BOOL bOpenFileDialog, const char* pszDefExt = nullptr, const char* pszFileName = nullptr,
                 DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* pszFilter = nullptr,
@@ -23,7 +23,8 @@ public:
     CFileDialog(const CFileDialog&) = delete;
     CFileDialog& operator=(const CFileDialog&) = delete;
 
-    // IDOK when a selection was made, IDCANCEL otherwise; LastError tells why.
+    // IDOK when a selection was made, IDCANCEL otherwise; LastError tells why. A
+    // result that does not end inside the buffer counts as FNERR_BUFFERTOOSMALL.
     INT_PTR DoModal();
     // The dialog's own error after DoModal (CommDlgExtendedError): 0 when the user cancelled.
     DWORD LastError() const noexcept { return m_dwError; }
@@ -39,6 +40,8 @@ public:
     static Runner SetRunner(Runner pfnRunner) noexcept;
 
 private:
+    bool ResultIsWhole() const noexcept;
+
     BOOL m_bOpenFileDialog;
     CWnd* m_pParentWnd;
     std::vector<char> m_filter;

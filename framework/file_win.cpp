@@ -16,8 +16,9 @@ CString CFile::FullPathOf(const char* pszFileName) {
 BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* pError) {
     Close();
     m_strFilePath = FullPathOf(pszFileName);
-    // Share mode 0: no other opener, as the whole program reads files this way.
-    HANDLE h = CreateFileA(pszFileName ? pszFileName : "", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    // Other readers, this program's own included, may have the file open too; one
+    // that has it open for writing still makes this open fail as in use.
+    HANDLE h = CreateFileA(pszFileName ? pszFileName : "", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD dwError = GetLastError();

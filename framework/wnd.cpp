@@ -122,6 +122,13 @@ CMenu CWnd::GetMenu() const {
     return CMenu(::GetMenu(m_hWnd));
 }
 
+void CWnd::SetRedraw(BOOL bRedraw) { SendMessage(WM_SETREDRAW, bRedraw); }
+
+void CWnd::Invalidate(BOOL bErase) {
+    assert(::IsWindow(m_hWnd));
+    ::InvalidateRect(m_hWnd, nullptr, bErase);
+}
+
 HWND CWnd::GetDlgItem(int nId) const {
     assert(::IsWindow(m_hWnd));
     return ::GetDlgItem(m_hWnd, nId);

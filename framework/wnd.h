@@ -51,6 +51,9 @@ public:
     BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
     BOOL IsIconic() const;
     CMenu GetMenu() const;
+    // Off, the window keeps its picture while many changes are made; on again, it is redrawn once.
+    void SetRedraw(BOOL bRedraw = TRUE);
+    void Invalidate(BOOL bErase = TRUE);
     HWND GetDlgItem(int nId) const;
     void CenterWindow();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "about_dialog.h"
 #include "app.h"
@@ -15,7 +16,7 @@ namespace {
 const struct {
     const char* pszHeading;
     int nWidth;
-} kColumns[] = {{"Name", 200}, {"Version", 70}, {"UID", 80}, {"Size", 60}, {"Sig", 60}, {"MD5 hash", 200}};
+} kColumns[] = {{"Name", 200}, {"Version", 70}, {"UID", 80}, {"Size", 60}, {"Sig", 60}, {"MD5 hash", 200}, {"Kind", 70}};
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 static_assert(sizeof(CFileRow::m_strTexts) / sizeof(CString) >= std::size(kColumns), "a row has a text per column");
 
@@ -28,26 +29,29 @@ const MessageEntry CMainDialog::s_messageEntries[] = {
     msg::QueryDragIcon<&CMainDialog::OnQueryDragIcon>(),
     msg::DropFiles<&CMainDialog::OnDropFiles>(),
     msg::Size<&CMainDialog::OnSize>(),
+    msg::Command<&CMainDialog::OnOpenDirectory>(ID_OPEN_DIRECTORY),
     msg::Command<&CMainDialog::OnHelpAbout>(ID_HELP_ABOUT),
     msg::Command<&CMainDialog::OnExit>(ID_FILE_CLOSE),
     msg::Command<&CMainDialog::OnAlwaysOnTop>(ID_ALWAYS_ON_TOP),
     msg::Command<&CMainDialog::OnFileOpen>(ID_FILE_OPEN),
     msg::Command<&CMainDialog::OnOptions>(ID_OPTIONS),
     msg::Notify<&CMainDialog::OnKeydownFileList>(IDC_FILE_LIST, LVN_KEYDOWN),
+    msg::Control<&CMainDialog::OnExit>(IDCLOSE, BN_CLICKED),
     msg::GetMinMaxInfo<&CMainDialog::OnGetMinMaxInfo>(),
     msg::ContextMenu<&CMainDialog::OnContextMenu>(),
     msg::Command<&CMainDialog::OnCopy>(ID_LIST_COPY),
     msg::Command<&CMainDialog::OnSelectAll>(ID_LIST_SELECT_ALL),
     msg::Command<&CMainDialog::OnRemove>(ID_LIST_REMOVE),
-    msg::Control<&CMainDialog::OnExit>(IDCLOSE, BN_CLICKED),
-    msg::Message<&CMainDialog::OnInsertRow>(WM_PAKRILL_INSERT_ROW),
+    msg::Message<&CMainDialog::OnIntakeOutput>(WM_PAKRILL_INTAKE),
 };
 const MessageMap CMainDialog::s_messageMap = {&CDialog::s_messageMap, s_messageEntries, std::size(s_messageEntries)};
 
 CMainDialog::CMainDialog(CWnd* pParent)
-    : CDialog(IDD_MAIN, pParent), m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAIN_ICON))) {}
+    : CDialog(IDD_MAIN, pParent), m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAIN_ICON))),
+      m_intake([this] { NotifyIntakeOutput(); }, kIntakeReaders) {}
 
 CMainDialog::~CMainDialog() {
+    StopWorkers();
     if (m_hListFont)
         ::DeleteObject(m_hListFont);
 }
@@ -59,6 +63,7 @@ void CMainDialog::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CMainDialog::OnInitDialog() {
     CDialog::OnInitDialog();
+    m_hWndShared = m_hWnd;
     for (int i = 0; i < kColumnCount; ++i)
         m_listFiles.InsertColumn(i, kColumns[i].pszHeading, LVCFMT_LEFT, kColumns[i].nWidth);
     // The template's font shows the Latin script only (on Windows it is a bitmap font
@@ -146,17 +151,23 @@ void CMainDialog::OnKeydownFileList(NMHDR* pNMHDR, LRESULT*) {
         OnCopy();
 }
 
-// Removes every selected row, topmost first.
+// Removes every selected row.
 void CMainDialog::OnRemove() {
     if (m_listFiles.GetItemCount() <= 0 || m_listFiles.GetNextItem(-1, LVNI_SELECTED) == -1)
         return;
-    int nNext;
-    do {
-        int nFirst = m_listFiles.GetNextItem(-1, LVNI_SELECTED);
-        // Asked before the deletion, which moves every later row up by one.
-        nNext = m_listFiles.GetNextItem(nFirst, LVNI_SELECTED);
-        m_listFiles.DeleteItem(nFirst);
-    } while (nNext != -1);
+    std::vector<int> selected;
+    for (int n = m_listFiles.GetNextItem(-1, LVNI_SELECTED); n != -1; n = m_listFiles.GetNextItem(n, LVNI_SELECTED))
+        selected.push_back(n);
+    // With one redraw for the lot rather than one per row. Every row at once is one
+    // message; otherwise from the bottom up, so no deletion moves a row still to go.
+    m_listFiles.SetRedraw(FALSE);
+    if (static_cast<int>(selected.size()) == m_listFiles.GetItemCount())
+        m_listFiles.DeleteAllItems();
+    else
+        for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+            m_listFiles.DeleteItem(*it);
+    m_listFiles.SetRedraw(TRUE);
+    m_listFiles.Invalidate();
 }
 
 // The menu's check mark is the only record of the state.

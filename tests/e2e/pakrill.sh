@@ -11,6 +11,8 @@
 #                  asked to open the address (a recorder stands in for the browser).
 #   caption:       chooses a file that another program holds open: the error box is
 #                  captioned with the program file's name, "Pakrill", and fits the screen.
+#   walk:          chooses a folder in the real folder browser, by keyboard alone, and
+#                  reads back the rows of the walk, then closes the program mid-walk.
 set -euo pipefail
 case_name=$1 exe=$2 build=$3 out=$4 probe=${5:-} aboutprobe=${6:-} urlrecord=${7:-} holdfile=${8:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -85,6 +87,31 @@ expect_exit() {
   wait "$pid" || code=$?
   [ "$code" -eq 0 ] || fail "exit code $code after $1"
   echo "ok ($case_name): $1 ended the program"
+}
+
+# "Open directory...", the second item of File, then the folder chosen in the
+# browser by keyboard alone: OK has the focus and two tabs reach the tree. Down
+# selects "/", the file system's root; then each folder of the path is typed (the
+# tree finds it by its first letters) and opened with Right. A pause lets the tree
+# forget the letters typed.
+choose_folder() {
+  local browser part parts
+  # Return opens File; "Open directory..." is its second item.
+  menu Return Down Return
+  browser=$(timeout 10 xdotool search --sync --onlyvisible --name '^Browse for Folder$' | head -n 1) || true
+  [ -n "$browser" ] || fail "the folder browser did not appear"
+  xdotool windowfocus --sync "$browser" key Tab Tab
+  sleep 0.3
+  xdotool key Down
+  IFS=/ read -ra parts <<<"${1#/}"
+  for part in "${parts[@]}"; do
+    sleep 0.6
+    xdotool key Right
+    sleep 0.6
+    xdotool type --delay 40 "$part"
+  done
+  sleep 0.6
+  xdotool key Return
 }
 
 case $case_name in
@@ -194,6 +221,46 @@ caption)
   sleep 0.3
   press Escape
   expect_exit Escape
+  ;;
+walk)
+  tree=$(mktemp -d /tmp/pakrill-walk-XXXXXX)
+  trap 'kill "$pid" 2>/dev/null || true; rm -rf "$tree"' EXIT
+  python3 "$root/tools/make-samples.py" "$tree" >/dev/null
+  mkdir "$tree/sub"
+  cp "$tree/Tiny.sis" "$tree/sub/Sub.sis"
+  echo note >"$tree/note.txt"
+  choose_folder "$tree"
+  for _ in $(seq 50); do
+    rows=$("$root/tools/wine-run" "$build" "$probe" | tr -d '\r')
+    [ "$(printf '%s\n' "$rows" | grep -c .)" -ge 5 ] && break
+    sleep 0.2
+  done
+  # Depth first, each folder in the file system's order (by upper-case names here);
+  # the last file walked is the top row.
+  expected=""
+  for f in HelloWorld_r6.sis HelloWorld_r6_signed.sis Legacy_r5.sis sub/Sub.sis Tiny.sis; do
+    expected=$(printf '%s\t%s\n%s' "$(basename "$f")" "$(md5sum "$tree/$f" | cut -c1-32 | tr a-f A-F)" "$expected")
+  done
+  got=$(printf '%s\n' "$rows" | cut -f1,6)
+  [ "$got" = "$expected" ] || fail "rows were:
+$got
+expected:
+$expected"
+  echo "ok ($case_name): the folder chosen by keyboard was walked depth first, the last file on top"
+  # Closing while a walk reads a larger tree ends the program at once.
+  for i in $(seq 500); do truncate -s 8M "$tree/sub/big$i.sis"; done
+  choose_folder "$tree"
+  for _ in $(seq 50); do
+    n=$("$root/tools/wine-run" "$build" "$probe" | grep -c .)
+    [ "$n" -gt 5 ] && break
+    sleep 0.1
+  done
+  [ "$n" -gt 5 ] && [ "$n" -lt 505 ] || fail "no walk under way to close ($n rows)"
+  started=$(date +%s%N)
+  press Escape
+  expect_exit "Escape during a walk"
+  elapsed=$((($(date +%s%N) - started) / 1000000))
+  echo "ok ($case_name): the program ended ${elapsed} ms after Escape during a walk"
   ;;
 *)
   fail "unknown case"

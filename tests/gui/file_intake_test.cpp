@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,24 +30,6 @@ std::vector<Row> ListRows(HWND hList) { return ListCells(hList, 6); }
 
 std::vector<std::string> Names(HWND hDlg) { return ListNames(::GetDlgItem(hDlg, IDC_FILE_LIST)); }
 
-// A dropped set as the shell hands it over: DROPFILES, then the names, double NUL.
-HDROP MakeDrop(const std::vector<std::string>& paths) {
-    size_t nBytes = sizeof(DROPFILES) + 1;
-    for (const std::string& path : paths)
-        nBytes += path.size() + 1;
-    HGLOBAL hGlobal = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nBytes);
-    auto* pDrop = static_cast<DROPFILES*>(::GlobalLock(hGlobal));
-    pDrop->pFiles = sizeof(DROPFILES);
-    pDrop->fWide = FALSE;
-    char* p = reinterpret_cast<char*>(pDrop + 1);
-    for (const std::string& path : paths) {
-        std::memcpy(p, path.c_str(), path.size() + 1);
-        p += path.size() + 1;
-    }
-    ::GlobalUnlock(hGlobal);
-    return static_cast<HDROP>(hGlobal);
-}
-
 // A dropped set as the shell of today hands it over: the names in UTF-16.
 HDROP MakeWideDrop(const std::vector<std::wstring>& paths) {
     size_t nChars = 1;
@@ -63,9 +50,13 @@ HDROP MakeWideDrop(const std::vector<std::wstring>& paths) {
 
 bool IsReleased(HDROP hDrop) { return ::GlobalSize(hDrop) == 0; }
 
-// Drops the set through the real message path and closes the boxes it raises.
+// Drops the set through the real message path, waits for its rows and closes the
+// boxes it raises.
 std::vector<ShownBox> Drop(HWND hDlg, HDROP hDrop) {
-    return CloseBoxesDuring([&] { ::SendMessageA(hDlg, WM_DROPFILES, reinterpret_cast<WPARAM>(hDrop), 0); });
+    return CloseBoxesDuring([&] {
+        ::SendMessageA(hDlg, WM_DROPFILES, reinterpret_cast<WPARAM>(hDrop), 0);
+        EXPECT_TRUE(WaitForIntake());
+    });
 }
 
 // Runs the script in the main dialog, then closes it.
@@ -101,35 +92,6 @@ TEST(FileIntake, DroppedFilesBecomeRowsLastOnTop) {
     });
 }
 
-// An unreadable file ends the drop: rows before it stay, one stop box names it,
-// nothing after it is read, and the set is still given back.
-TEST(FileIntake, UnreadableDroppedFileStopsTheDrop) {
-    TempDir dir;
-    const std::string a = dir.Write("a.sis", {});
-    const std::string c = dir.Write("c.sis", {});
-    struct Case {
-        const char* what;
-        std::string bad;
-        std::string text;
-    } const cases[] = {
-        {"missing", dir.PathOf("b.sis"), dir.PathOf("b.sis") + " was not found."},
-        {"folder", dir.Path().string(), "Access to " + dir.Path().string() + " was denied."},
-    };
-    for (const Case& c2 : cases) {
-        RunAndClose([&](HWND hDlg) {
-            HDROP hDrop = MakeDrop({a, c2.bad, c});
-            const std::vector<ShownBox> boxes = Drop(hDlg, hDrop);
-            ASSERT_EQ(boxes.size(), 1u) << c2.what;
-            EXPECT_EQ(boxes[0].strText, c2.text) << c2.what;
-            EXPECT_EQ(boxes[0].strCaption, "gui_tests") << c2.what;
-            ASSERT_EQ(TestApp().m_boxes.size(), 1u) << c2.what;
-            EXPECT_EQ(TestApp().m_boxes[0].nType & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP)) << c2.what;
-            EXPECT_EQ(Names(hDlg), std::vector<std::string>{"a.sis"}) << c2.what;
-            EXPECT_TRUE(IsReleased(hDrop)) << c2.what;
-        });
-    }
-}
-
 // A long dropped name reaches the intake whole. Cut to 259 characters it would
 // name another file, which must not be listed in its place.
 TEST(FileIntake, LongDroppedNameIsNeverCut) {
@@ -162,6 +124,8 @@ struct ScriptedDialog {
     // What the buffers held, which go away with the dialog.
     static std::string s_strInitialName;
     static std::string s_strFilter;
+    // Like a dialog that reports success with a result cut at the buffer's end.
+    static bool s_bCutOff;
 
     static BOOL Run(OPENFILENAMEA* pOfn, DWORD* pdwError) {
         s_seen = *pOfn;
@@ -172,6 +136,12 @@ struct ScriptedDialog {
         *pdwError = s_dwError;
         if (s_dwError || s_strResult.empty())
             return FALSE;
+        if (s_strResult.size() + 1 > pOfn->nMaxFile && s_bCutOff) {
+            std::memcpy(pOfn->lpstrFile, s_strResult.data(), pOfn->nMaxFile - 1);
+            pOfn->lpstrFile[pOfn->nMaxFile - 1] = '\0';
+            pOfn->nFileOffset = static_cast<WORD>(s_strResult.find('\0') + 1);
+            return TRUE;
+        }
         if (s_strResult.size() + 1 > pOfn->nMaxFile) {
             *pdwError = FNERR_BUFFERTOOSMALL;
             return FALSE;
@@ -189,6 +159,7 @@ DWORD ScriptedDialog::s_dwError = 0;
 OPENFILENAMEA ScriptedDialog::s_seen;
 std::string ScriptedDialog::s_strInitialName;
 std::string ScriptedDialog::s_strFilter;
+bool ScriptedDialog::s_bCutOff = false;
 
 // Several names: the folder, then each name, each ended by a NUL, then one more.
 std::string MultiResult(const std::string& folder, const std::vector<std::string>& names) {
@@ -200,8 +171,9 @@ std::string MultiResult(const std::string& folder, const std::vector<std::string
 
 class ScriptedOpen {
 public:
-    ScriptedOpen(std::string result, DWORD dwError = 0) {
+    ScriptedOpen(std::string result, DWORD dwError = 0, bool bCutOff = false) {
         ScriptedDialog::s_strResult = std::move(result);
+        ScriptedDialog::s_bCutOff = bCutOff;
         ScriptedDialog::s_dwError = dwError;
         std::memset(&ScriptedDialog::s_seen, 0, sizeof ScriptedDialog::s_seen);
         m_pfnOld = CFileDialog::SetRunner(&ScriptedDialog::Run);
@@ -213,7 +185,10 @@ private:
 };
 
 std::vector<ShownBox> ChooseOpen(HWND hDlg) {
-    return CloseBoxesDuring([&] { ::SendMessageA(hDlg, WM_COMMAND, ID_FILE_OPEN, 0); });
+    return CloseBoxesDuring([&] {
+        ::SendMessageA(hDlg, WM_COMMAND, ID_FILE_OPEN, 0);
+        EXPECT_TRUE(WaitForIntake());
+    });
 }
 
 }  // namespace
@@ -227,7 +202,7 @@ TEST(FileIntake, OpenDialogIsAskedForPackagesOwnedByTheMainWindow) {
         EXPECT_EQ(ofn.hwndOwner, hDlg);
         EXPECT_EQ(ofn.lpstrDefExt, nullptr);
         EXPECT_EQ(ScriptedDialog::s_strInitialName, "");
-        EXPECT_GE(ofn.nMaxFile, 32768u);
+        EXPECT_GE(ofn.nMaxFile, 262144u);
         EXPECT_EQ(ofn.nFilterIndex, 1u);
         EXPECT_EQ(ScriptedDialog::s_strFilter, "Symbian Installation Files (*.sis)|*.sis|All Files (*.*)|*.*|");
         EXPECT_TRUE(Names(hDlg).empty()) << "a cancelled dialog adds nothing";
@@ -258,31 +233,22 @@ TEST(FileIntake, ChosenFilesBecomeRowsInResultOrder) {
     }
 }
 
-TEST(FileIntake, UnreadableChosenFileStopsTheSelection) {
-    TempDir dir;
-    dir.Write("a.sis", {});
-    dir.Write("c.sis", {});
-    ScriptedOpen open(MultiResult(dir.Path().string(), {"a.sis", "gone.sis", "c.sis"}));
-    RunAndClose([&](HWND hDlg) {
-        const std::vector<ShownBox> boxes = ChooseOpen(hDlg);
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].strText, dir.PathOf("gone.sis") + " was not found.");
-        EXPECT_EQ(Names(hDlg), std::vector<std::string>{"a.sis"});
-    });
-}
-
-// A selection too long even for the large buffer is said so, not dropped in silence.
+// A selection too long even for the large buffer is said so, not dropped in
+// silence, whether the dialog reports the buffer too small or hands back a result
+// cut at its end, whose last name nobody chose.
 TEST(FileIntake, SelectionTooLongForTheBufferIsReported) {
     std::vector<std::string> names;
-    for (int i = 0; i < 3000; ++i)
+    for (int i = 0; i < 10000; ++i)
         names.push_back("a-rather-long-package-name-" + std::to_string(i) + ".sis");
-    ScriptedOpen open(MultiResult("C:\\pkgs", names));
-    RunAndClose([&](HWND hDlg) {
-        const std::vector<ShownBox> boxes = ChooseOpen(hDlg);
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_NE(boxes[0].strText.find("too many"), std::string::npos) << boxes[0].strText;
-        EXPECT_TRUE(Names(hDlg).empty());
-    });
+    for (bool bCutOff : {false, true}) {
+        ScriptedOpen open(MultiResult("C:\\pkgs", names), 0, bCutOff);
+        RunAndClose([&](HWND hDlg) {
+            const std::vector<ShownBox> boxes = ChooseOpen(hDlg);
+            ASSERT_EQ(boxes.size(), 1u) << bCutOff;
+            EXPECT_NE(boxes[0].strText.find("too many"), std::string::npos) << boxes[0].strText;
+            EXPECT_TRUE(Names(hDlg).empty()) << bCutOff;
+        });
+    }
 }
 
 TEST(FileDialog, PathsAreJoinedWithOneBackslash) {
@@ -346,38 +312,150 @@ TEST(FileIntake, RealOpenDialogListsTwentyChosenFiles) {
     ::SetCurrentDirectoryA(szOldDir);
 }
 
-// From another thread the row arrives whole on the list's thread; errors stay
-// with the caller.
-TEST(FileIntake, RowsFromAnotherThreadArriveWhole) {
+
+namespace {
+
+#ifndef SYMBOLIC_LINK_FLAG_DIRECTORY
+#define SYMBOLIC_LINK_FLAG_DIRECTORY 0x1
+#endif
+
+// Holds a file open the way another program could.
+struct HeldOpen {
+    HeldOpen(const std::string& path, DWORD dwShare)
+        : h(::CreateFileA(path.c_str(), GENERIC_READ, dwShare, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~HeldOpen() { ::CloseHandle(h); }
+    HANDLE h;
+};
+
+}  // namespace
+
+// A file that cannot be read stops no way of handing files over: every other file
+// gets its row, in order, and one stop box at the end names the file and why.
+TEST(FileIntake, UnreadableFileStopsNoIntake) {
     TempDir dir;
-    const std::string known = dir.Write("known.sis", KnownPackage());
-    const std::string gone = dir.PathOf("gone.sis");
-    CMainDialog dlg;
-    TestApp().m_pMainWnd = &dlg;
-    std::string strError;
-    RunModal(dlg, [&](HWND hDlg) {
-        bool bDone = false;
-        std::thread worker([&] {
-            dlg.AddFileToList(known.c_str());
-            try {
-                dlg.AddFileToList(gone.c_str());
-            } catch (const CFileException& e) {
-                strError = e.GetErrorMessage().GetString();
-            }
-            bDone = true;
+    KeepCurrentDirectory keep;
+    std::vector<std::string> paths;
+    for (const char* name : {"a.sis", "b.sis", "c.sis", "d.sis"})
+        paths.push_back(dir.Write(name, {}));
+    HeldOpen locked(paths[1], 0);
+    ASSERT_NE(locked.h, INVALID_HANDLE_VALUE);
+    const std::string text = paths[1] + " is in use by another program and cannot be read.";
+    struct Case {
+        const char* what;
+        std::function<std::vector<ShownBox>(HWND)> hand;
+    } const cases[] = {
+        {"walk",
+         [&](HWND hDlg) {
+             return CloseBoxesDuring([&] {
+                 ChooseFolder(hDlg, dir.Path().string());
+                 EXPECT_TRUE(WaitForIntake());
+             });
+         }},
+        {"selection",
+         [&](HWND hDlg) {
+             ScriptedOpen open(MultiResult(dir.Path().string(), {"a.sis", "b.sis", "c.sis", "d.sis"}));
+             return ChooseOpen(hDlg);
+         }},
+        {"drop", [&](HWND hDlg) { return Drop(hDlg, MakeDrop(paths)); }},
+    };
+    for (const Case& c : cases) {
+        RunAndClose([&](HWND hDlg) {
+            const std::vector<ShownBox> boxes = c.hand(hDlg);
+            EXPECT_EQ(Names(hDlg), (std::vector<std::string>{"d.sis", "c.sis", "a.sis"})) << c.what;
+            ASSERT_EQ(boxes.size(), 1u) << c.what;
+            EXPECT_EQ(boxes[0].strText, text) << c.what;
+            EXPECT_EQ(boxes[0].strCaption, "gui_tests") << c.what;
+            ASSERT_EQ(TestApp().m_boxes.size(), 1u) << c.what;
+            EXPECT_EQ(TestApp().m_boxes[0].nType & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP)) << c.what;
         });
-        while (!bDone) {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-            PumpMessages();
-        }
-        worker.join();
+    }
+}
+
+// Another reader, or this program reading the same file twice at once, never
+// makes a file unreadable.
+TEST(FileIntake, FileOpenElsewhereIsRead) {
+    TempDir dir;
+    const std::string path = dir.Write("shared.sis", KnownPackage());
+    HeldOpen reader(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_NE(reader.h, INVALID_HANDLE_VALUE);
+    RunAndClose([&](HWND hDlg) {
+        HDROP hDrop = MakeDrop({path, path});
+        EXPECT_TRUE(Drop(hDlg, hDrop).empty());
         Row row = kKnownRow;
-        row[0] = "known.sis";
-        EXPECT_EQ(ListRows(::GetDlgItem(hDlg, IDC_FILE_LIST)), std::vector<Row>{row});
-        ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
+        row[0] = "shared.sis";
+        EXPECT_EQ(ListRows(::GetDlgItem(hDlg, IDC_FILE_LIST)), (std::vector<Row>{row, row}));
     });
-    TestApp().m_pMainWnd = nullptr;
-    EXPECT_EQ(strError, gone + " was not found.");
+}
+
+// A dropped folder is walked in its place among the dropped names; a folder is
+// never an error.
+TEST(FileIntake, DroppedFolderIsWalkedInItsPlace) {
+    TempDir dir;
+    KeepCurrentDirectory keep;
+    std::filesystem::create_directories(dir.Path() / "drop" / "sub");
+    const std::string first = dir.Write("first.sis", {});
+    dir.Write("drop\\a.sis", {});
+    dir.Write("drop\\sub\\b.sis", {});
+    dir.Write("drop\\skip.txt", {});
+    const std::string last = dir.Write("last.txt", {});
+    RunAndClose([&](HWND hDlg) {
+        HDROP hDrop = MakeDrop({first, dir.PathOf("drop"), last});
+        EXPECT_TRUE(Drop(hDlg, hDrop).empty());
+        EXPECT_EQ(Names(hDlg), (std::vector<std::string>{"last.txt", "b.sis", "a.sis", "first.sis"}));
+        EXPECT_TRUE(IsReleased(hDrop));
+    });
+}
+
+// Rows go in whole while a walk, a drop and the Delete key change the list at
+// the same time: every row's texts are its own file's.
+TEST(FileIntake, RowsStayWholeWhileTheListChanges) {
+    TempDir dir;
+    KeepCurrentDirectory keep;
+    std::filesystem::create_directories(dir.Path() / "walk");
+    std::map<std::string, Row> expected;
+    std::vector<std::string> dropped;
+    for (int i = 0; i < 120; ++i) {
+        const bool bWalked = i % 2 == 0;
+        const std::string name = (bWalked ? "w" : "d") + std::to_string(1000 + i) + ".sis";
+        // Each file its own UID and length, so a mixed-up row shows.
+        const std::vector<uint8_t> bytes = MakeBytes(72 + i * 1024, {{0, static_cast<uint32_t>(i), 4}});
+        const std::string path = dir.Write((bWalked ? "walk\\" : "") + name, bytes);
+        if (!bWalked)
+            dropped.push_back(path);
+        char szUid[16];
+        std::snprintf(szUid, sizeof szUid, "0x%x", i);
+        expected[name] = {name, "0.0.0", i ? szUid : "0", std::to_string((72 + i * 1024) / 1024) + " Kb"};
+    }
+    RunAndClose([&](HWND hDlg) {
+        HWND hList = ::GetDlgItem(hDlg, IDC_FILE_LIST);
+        std::vector<ShownBox> boxes = CloseBoxesDuring([&] {
+            ChooseFolder(hDlg, dir.PathOf("walk"));
+            ::SendMessageA(hDlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0);
+            int nDeletes = 0;
+            while (!MainDialog().IsIntakeIdle()) {
+                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+                PumpMessages();
+                // Deletes the second row whenever there is one, between insertions.
+                if (::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) >= 2 && nDeletes < 30) {
+                    LVITEMA item = {};
+                    item.stateMask = item.state = LVIS_SELECTED;
+                    ::SendMessageA(hList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+                    ::SendMessageA(hList, WM_KEYDOWN, VK_DELETE, 0);
+                    ++nDeletes;
+                }
+            }
+            EXPECT_TRUE(WaitForIntake());
+        });
+        EXPECT_TRUE(boxes.empty());
+        const std::vector<Row> rows = ListCells(hList, 4);
+        EXPECT_GE(rows.size(), 90u);
+        std::set<std::string> seen;
+        for (const Row& row : rows) {
+            ASSERT_EQ(expected.count(row[0]), 1u) << row[0];
+            EXPECT_EQ(row, expected[row[0]]);
+            EXPECT_TRUE(seen.insert(row[0]).second) << row[0] << " twice";
+        }
+    });
 }
 
 namespace {
@@ -468,5 +546,41 @@ TEST(FileIntake, CyrillicAndJapaneseNamesChosenInTheRealOpenDialogGiveFullRows) 
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(names, expected);
         EXPECT_EQ(rows, KnownRowsFor({rows[0][0], rows[1][0]}));
+    });
+}
+
+// The seventh column says what each file is: a whole Symbian 9 package, the same
+// package cut short (damaged, with no invented version or flag), an EPOC package,
+// and a text file that merely ends in ".sis".
+TEST(FileIntake, KindColumnTellsPackagesFromOtherFiles) {
+    const std::filesystem::path corpus = CorpusDir();
+    if (corpus.empty())
+        GTEST_SKIP() << "no corpus";
+    std::ifstream in(corpus / "bt-sender" / "BT_Sender_3rdEd.SIS", std::ios::binary);
+    const std::vector<uint8_t> whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(whole.size(), 1000u);
+    TempDir dir;
+    const std::string text = "Notes on packages to install, not a package itself.\r\n";
+    const std::vector<std::string> paths = {
+        dir.Write("whole.sis", whole),
+        dir.Write("cut.sis", std::vector<uint8_t>(whole.begin(), whole.begin() + 1000)),
+        (corpus / "ybrowser-old" / "Release" / "PushL" / "older" / "Y_Browser_050_0_1StEd.SIS").string(),
+        dir.Write("notes.sis", std::vector<uint8_t>(text.begin(), text.end())),
+    };
+    RunAndClose([&](HWND hDlg) {
+        EXPECT_TRUE(Drop(hDlg, MakeDrop(paths)).empty());
+        std::vector<Row> kinds;
+        for (const Row& row : ListCells(::GetDlgItem(hDlg, IDC_FILE_LIST), 7))
+            kinds.push_back({row[0], row[1], row[2], row[4], row[6]});
+        ASSERT_EQ(kinds.size(), 4u);
+        // The text file keeps the fixed-offset texts; only its Kind tells.
+        kinds[0][1] = kinds[0][2] = kinds[0][3] = "";
+        const std::vector<Row> expected = {
+            {"notes.sis", "", "", "", "unknown"},
+            {"Y_Browser_050_0_1StEd.SIS", "0.50.0", "0x101f7bbf", "", "EPOC"},
+            {"cut.sis", "", "0x10201a7a", "", "damaged"},
+            {"whole.sis", "0.79.0", "0xa0000f61", "", "Symbian 9"},
+        };
+        EXPECT_EQ(kinds, expected);
     });
 }

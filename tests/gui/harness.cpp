@@ -6,7 +6,11 @@
 #include <cstring>
 #include <map>
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include "main_dialog.h"
+#include "resource.h"
 
 #include <commctrl.h>
 
@@ -191,4 +195,97 @@ void PressKey(HWND hWnd, WPARAM nKey, BYTE nModifier) {
     ::SetKeyboardState(held);
     ::SendMessageA(hWnd, WM_KEYDOWN, nKey, 0);
     ::SetKeyboardState(keys);
+}
+
+CMainDialog& MainDialog() { return *static_cast<CMainDialog*>(TestApp().m_pMainWnd); }
+
+bool WaitForIntake() {
+    const DWORD dwStart = ::GetTickCount();
+    while (!MainDialog().IsIntakeIdle()) {
+        if (::GetTickCount() - dwStart > 20000)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    PumpMessages();
+    return true;
+}
+
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+    size_t nBytes = sizeof(DROPFILES) + 1;
+    for (const std::string& path : paths)
+        nBytes += path.size() + 1;
+    HGLOBAL hGlobal = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nBytes);
+    auto* pDrop = static_cast<DROPFILES*>(::GlobalLock(hGlobal));
+    pDrop->pFiles = sizeof(DROPFILES);
+    pDrop->fWide = FALSE;
+    char* p = reinterpret_cast<char*>(pDrop + 1);
+    for (const std::string& path : paths) {
+        std::memcpy(p, path.c_str(), path.size() + 1);
+        p += path.size() + 1;
+    }
+    ::GlobalUnlock(hGlobal);
+    return static_cast<HDROP>(hGlobal);
+}
+
+HWND FindFolderBrowser() {
+    HWND hBrowser = ::FindWindowA("#32770", "Browse for Folder");
+    return hBrowser && ::IsWindowVisible(hBrowser) ? hBrowser : nullptr;
+}
+
+HWND OpenFolderBrowser(HWND hDlg) {
+    ::SendMessageA(hDlg, WM_COMMAND, ID_OPEN_DIRECTORY, 0);
+    HWND hBrowser = nullptr;
+    for (const DWORD dwStart = ::GetTickCount(); !(hBrowser = FindFolderBrowser()) && ::GetTickCount() - dwStart < 10000;) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return hBrowser;
+}
+
+bool SelectInFolderBrowser(HWND hBrowser, BOOL bPath, LPARAM lItem, const std::string& name) {
+    // The browser fills its tree after it shows; the selection holds once the
+    // tree's selected item is the folder.
+    HWND hTree = ::FindWindowExA(hBrowser, nullptr, "SysTreeView32", nullptr);
+    for (const DWORD dwStart = ::GetTickCount(); ::GetTickCount() - dwStart < 10000;) {
+        ::SendMessageA(hBrowser, BFFM_SETSELECTIONA, bPath, lItem);
+        char szText[MAX_PATH] = {};
+        TVITEMA item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageA(hTree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        item.pszText = szText;
+        item.cchTextMax = MAX_PATH;
+        if (item.hItem && ::SendMessageA(hTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) &&
+            ::lstrcmpiA(szText, name.c_str()) == 0)
+            return true;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return false;
+}
+
+bool CloseFolderBrowser(HWND hBrowser, int nButton) {
+    ::PostMessageA(hBrowser, WM_COMMAND, nButton, 0);
+    for (const DWORD dwStart = ::GetTickCount(); ::IsWindow(hBrowser) && ::GetTickCount() - dwStart < 10000;) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return !::IsWindow(hBrowser);
+}
+
+void ChooseFolder(HWND hDlg, const std::string& folder) {
+    HWND hBrowser = OpenFolderBrowser(hDlg);
+    ASSERT_NE(hBrowser, nullptr) << "no folder browser";
+    if (!folder.empty()) {
+        const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+        ASSERT_TRUE(SelectInFolderBrowser(hBrowser, TRUE, reinterpret_cast<LPARAM>(folder.c_str()), name))
+            << "the browser did not select " << folder;
+    }
+    EXPECT_TRUE(CloseFolderBrowser(hBrowser, folder.empty() ? IDCANCEL : IDOK)) << "the folder browser stayed open";
+}
+
+std::string CurrentDirectory() {
+    char sz[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, sz);
+    return sz;
 }

@@ -70,3 +70,38 @@ void PressKey(HWND hWnd, WPARAM nKey, BYTE nModifier = 0);
 
 // The pixels of a rectangle of the screen as the user sees them, read back from it.
 std::vector<DWORD> ScreenPixels(const RECT& rc);
+
+class CMainDialog;
+// The main dialog that RunMainDialog runs.
+CMainDialog& MainDialog();
+// Runs the messages of this thread until the main dialog's intake is idle: every
+// file handed over has its row or its report. False when that takes over 20 s.
+bool WaitForIntake();
+// A dropped set as the shell hands it over: DROPFILES, then the names, double NUL.
+HDROP MakeDrop(const std::vector<std::string>& paths);
+// Chooses "Open directory..." and then, in the real folder browser, the folder;
+// an empty folder cancels the browser. Returns once the browser has closed.
+void ChooseFolder(HWND hDlg, const std::string& folder);
+// The folder browser of "Open directory...", when one is shown.
+HWND FindFolderBrowser();
+// Chooses "Open directory..." and returns its browser once shown, or null.
+HWND OpenFolderBrowser(HWND hDlg);
+// Selects an item by path (bPath) or by item identifier list; true once the tree
+// shows the item named name selected.
+bool SelectInFolderBrowser(HWND hBrowser, BOOL bPath, LPARAM lItem, const std::string& name);
+// Presses the button and waits until the browser is gone.
+bool CloseFolderBrowser(HWND hBrowser, int nButton);
+
+std::string CurrentDirectory();
+// Puts the current directory back, which a walk moves; made after the test's
+// folders, so that it is left before they are removed.
+class KeepCurrentDirectory {
+public:
+    KeepCurrentDirectory() : m_strPath(CurrentDirectory()) {}
+    ~KeepCurrentDirectory() { ::SetCurrentDirectoryA(m_strPath.c_str()); }
+    KeepCurrentDirectory(const KeepCurrentDirectory&) = delete;
+    KeepCurrentDirectory& operator=(const KeepCurrentDirectory&) = delete;
+
+private:
+    std::string m_strPath;
+};

@@ -39,7 +39,7 @@ bool IsTopMost(HWND hWnd) { return (::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_
 
 }  // namespace
 
-TEST(MainDialog, OpensCentredAtTheTemplateSizeWithSixColumnsAndTheFocusInTheList) {
+TEST(MainDialog, OpensCentredAtTheTemplateSizeWithSevenColumnsAndTheFocusInTheList) {
     RunMainDialog([](HWND hDlg) {
         RECT rcTemplate = {0, 0, 334, 130}, rcClient, rcWindow, rcWork;
         ::MapDialogRect(hDlg, &rcTemplate);
@@ -56,10 +56,10 @@ TEST(MainDialog, OpensCentredAtTheTemplateSizeWithSixColumnsAndTheFocusInTheList
         const struct {
             const char* pszHeading;
             int nWidth;
-        } columns[] = {{"Name", 200}, {"Version", 70}, {"UID", 80}, {"Size", 60}, {"Sig", 60}, {"MD5 hash", 200}};
+        } columns[] = {{"Name", 200}, {"Version", 70}, {"UID", 80}, {"Size", 60}, {"Sig", 60}, {"MD5 hash", 200}, {"Kind", 70}};
         HWND hHeader = reinterpret_cast<HWND>(::SendMessageA(hList, LVM_GETHEADER, 0, 0));
-        EXPECT_EQ(::SendMessageA(hHeader, HDM_GETITEMCOUNT, 0, 0), 6);
-        for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(::SendMessageA(hHeader, HDM_GETITEMCOUNT, 0, 0), 7);
+        for (int i = 0; i < 7; ++i) {
             char szHeading[32] = {};
             LVCOLUMNA column = {};
             column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
@@ -70,6 +70,9 @@ TEST(MainDialog, OpensCentredAtTheTemplateSizeWithSixColumnsAndTheFocusInTheList
             EXPECT_EQ(column.cx, columns[i].nWidth) << columns[i].pszHeading;
             EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT) << columns[i].pszHeading;
         }
+        // The longest Kind shows whole in the list's font, with the cell's margins.
+        const LRESULT nKindWidth = ::SendMessageA(hList, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>("Symbian 9"));
+        EXPECT_LE(nKindWidth + 12, ::SendMessageA(hList, LVM_GETCOLUMNWIDTH, 6, 0));
         ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
     });
 }

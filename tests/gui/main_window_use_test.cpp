@@ -18,9 +18,9 @@ using Row = std::vector<std::string>;
 
 // Three rows with every text set; the names are in three scripts.
 const std::vector<Row> kRows = {
-    {"alpha.sis", "1.2.3", "0x2a", "0 Kb", "Yes", "E5D1141B4A8E63209B05BEE7AF0CAF3E"},
-    {"приложение.sis", "0.0.0", "0", "0 Kb", "", "D41D8CD98F00B204E9800998ECF8427E"},
-    {"日本語.sis", "2.0.7", "0x10005b00", "2 Kb", "", "Not available"},
+    {"alpha.sis", "1.2.3", "0x2a", "0 Kb", "Yes", "E5D1141B4A8E63209B05BEE7AF0CAF3E", "unknown"},
+    {"приложение.sis", "0.0.0", "0", "0 Kb", "", "D41D8CD98F00B204E9800998ECF8427E", "EPOC"},
+    {"日本語.sis", "2.0.7", "0x10005b00", "2 Kb", "", "Not available", "Symbian 9"},
 };
 
 void FillRows(HWND hList, const std::vector<Row>& rows) {
@@ -101,8 +101,8 @@ void PutOnClipboard(const char* pszText) {
     ::CloseClipboard();
 }
 
-const char kHeading[] = "Name\tVersion\tUID\tSize\tSig\tMD5 hash\r\n";
-const wchar_t kWideHeading[] = L"Name\tVersion\tUID\tSize\tSig\tMD5 hash\r\n";
+const char kHeading[] = "Name\tVersion\tUID\tSize\tSig\tMD5 hash\tKind\r\n";
+const wchar_t kWideHeading[] = L"Name\tVersion\tUID\tSize\tSig\tMD5 hash\tKind\r\n";
 
 std::string Line(const Row& row) {
     std::string line;
@@ -234,9 +234,9 @@ TEST(MainWindowList, CtrlASelectsEveryRowAndCtrlCCopiesTheSelectedOnes) {
         const std::string expected = kHeading + Line(kRows[0]) + Line(kRows[1]) + Line(kRows[2]);
         EXPECT_EQ(ClipboardBytes(CF_TEXT), expected);
         const std::wstring wide = std::wstring(kWideHeading) +
-                                  L"alpha.sis\t1.2.3\t0x2a\t0 Kb\tYes\tE5D1141B4A8E63209B05BEE7AF0CAF3E\r\n"
-                                  L"приложение.sis\t0.0.0\t0\t0 Kb\t\tD41D8CD98F00B204E9800998ECF8427E\r\n"
-                                  L"日本語.sis\t2.0.7\t0x10005b00\t2 Kb\t\tNot available\r\n";
+                                  L"alpha.sis\t1.2.3\t0x2a\t0 Kb\tYes\tE5D1141B4A8E63209B05BEE7AF0CAF3E\tunknown\r\n"
+                                  L"приложение.sis\t0.0.0\t0\t0 Kb\t\tD41D8CD98F00B204E9800998ECF8427E\tEPOC\r\n"
+                                  L"日本語.sis\t2.0.7\t0x10005b00\t2 Kb\t\tNot available\tSymbian 9\r\n";
         EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(wide));
 
         // Rows in list order, whatever order they were selected in.

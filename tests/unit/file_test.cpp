@@ -8,10 +8,10 @@
 #include "test_files.h"
 
 #ifdef _WIN32
-// Holds a file open the way another program could: with no sharing at all.
+// Holds a file open the way another program could; with no sharing at all by default.
 struct HeldOpen {
-    explicit HeldOpen(const std::string& path)
-        : h(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    explicit HeldOpen(const std::string& path, DWORD dwAccess = GENERIC_READ, DWORD dwShare = 0)
+        : h(CreateFileA(path.c_str(), dwAccess, dwShare, nullptr, OPEN_EXISTING, 0, nullptr)) {}
     ~HeldOpen() { CloseHandle(h); }
     HANDLE h;
 };
@@ -50,10 +50,52 @@ TEST(CFile, ClosesWhenDestroyed) {
         CFile file;
         file.OpenOrThrow(path.c_str());
     }
-    // With no sharing, a second open would fail if the first were still open.
+#ifdef _WIN32
+    // An open that shares nothing fails while any other handle is open.
+    HeldOpen exclusive(path);
+    EXPECT_NE(exclusive.h, INVALID_HANDLE_VALUE);
+#else
     CFile again;
     EXPECT_TRUE(again.Open(path.c_str(), CFile::modeRead | CFile::shareCompat));
+#endif
 }
+
+#ifdef _WIN32
+// Other readers never make a file unreadable; a writer or an opener that shares
+// nothing does.
+TEST(CFile, SharesTheFileWithOtherReadersOnly) {
+    TempDir dir;
+    const std::string path = dir.Write("shared.sis", {1, 2, 3});
+    const DWORD dwAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    struct Case {
+        const char* what;
+        DWORD dwAccess;
+        DWORD dwShare;
+        bool bReadable;
+    } const cases[] = {
+        {"a reader sharing everything", GENERIC_READ, dwAll, true},
+        {"a reader sharing reading", GENERIC_READ, FILE_SHARE_READ, true},
+        {"a writer sharing everything", GENERIC_WRITE, dwAll, false},
+        {"a reader sharing nothing", GENERIC_READ, 0, false},
+    };
+    for (const Case& c : cases) {
+        HeldOpen other(path, c.dwAccess, c.dwShare);
+        ASSERT_NE(other.h, INVALID_HANDLE_VALUE) << c.what;
+        CFile first, second;
+        CFileException error;
+        EXPECT_EQ(first.Open(path.c_str(), CFile::modeRead, &error), c.bReadable) << c.what;
+        if (c.bReadable) {
+            EXPECT_TRUE(second.Open(path.c_str(), CFile::modeRead)) << c.what << ": this program's second open";
+            BYTE b[3] = {};
+            EXPECT_EQ(second.Read(b, 3), 3u) << c.what;
+        } else {
+            EXPECT_EQ(error.m_cause, CFileException::sharingViolation) << c.what;
+            EXPECT_STREQ(error.GetErrorMessage(), (path + " is in use by another program and cannot be read.").c_str())
+                << c.what;
+        }
+    }
+}
+#endif
 
 // Every way an open can fail names the true cause and a full path, never an empty one.
 TEST(CFile, OpenFailuresCarryTheirCause) {
