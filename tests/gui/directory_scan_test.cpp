@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "harness.h"
 
 #include <shlobj.h>
+#include "cli.h"
 #include "main_dialog.h"
 #include "resource.h"
 #include "test_files.h"
@@ -166,6 +169,7 @@ TEST(DirectoryScan, CommandsAreGreyedOnlyWhileAWalkRuns) {
         EXPECT_FALSE(bSeenEnabled) << "enabled while rows were still coming";
         EXPECT_FALSE(IsGreyed(hDlg, ID_FILE_OPEN));
         EXPECT_FALSE(IsGreyed(hDlg, ID_OPEN_DIRECTORY));
+        EXPECT_TRUE(IsGreyed(hDlg, ID_OPTIONS)) << "a walk enables the file commands only";
     });
 }
 
@@ -329,4 +333,51 @@ TEST(DirectoryScan, ClosingDuringAWalkEndsPromptly) {
             EXPECT_LT(nRows, nFiles) << "the walk had ended before the window closed";
         }
     }
+}
+
+// pakrill-cli and the window walk a folder the same way: the same rows in the same
+// order, the window's list read from the bottom up, whatever the names' case and
+// punctuation (an underscore or a bracket sorts after the letters).
+TEST(DirectoryScan, WindowAndCliGiveTheSameRows) {
+    TempDir dir;
+    KeepCurrentDirectory keep;
+    const fs::path root = dir.Path();
+    for (const char* folder : {"Zeta", "ya", "x.sis", "ya\\deeper"})
+        fs::create_directories(root / folder);
+    std::vector<uint8_t> package;
+    const fs::path corpus = CorpusDir();
+    if (!corpus.empty()) {
+        std::ifstream in(corpus / "bt-sender" / "BT_Sender_3rdEd_signed.SIS", std::ios::binary);
+        package.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    for (const char* name : {"a.sis", "B.SIS", "_under.sis", "[x.sis", "thesis", "c.txt", "Zeta\\z1.SIS",
+                             "ya\\y.sis", "ya\\deeper\\d.sis", "x.sis\\inner.sis"})
+        dir.Write(name, package);
+    dir.Write("ya\\cut.sis", std::vector<uint8_t>(package.begin(), package.begin() + std::min<size_t>(package.size(), 500)));
+
+    std::ostringstream out, err;
+    const std::string strRoot = root.string();
+    const char* argv[] = {"pakrill-cli", "--format", "tsv", strRoot.c_str()};
+    ASSERT_EQ(RunCli(4, argv, out, err), 0) << err.str();
+    std::vector<std::vector<std::string>> cliRows;
+    std::istringstream lines(out.str());
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '\t');)
+            fields.push_back(cell);
+        fields.resize(9);
+        // Name to Kind, the window's seven columns.
+        cliRows.emplace_back(fields.begin() + 1, fields.begin() + 8);
+    }
+
+    RunAndClose([&](HWND hDlg) {
+        EXPECT_TRUE(Walk(hDlg, strRoot).empty());
+        std::vector<std::vector<std::string>> windowRows = ListCells(::GetDlgItem(hDlg, IDC_FILE_LIST), 7);
+        std::reverse(windowRows.begin(), windowRows.end());
+        EXPECT_EQ(windowRows, cliRows);
+        EXPECT_EQ(windowRows.size(), 10u);
+    });
 }
