@@ -191,6 +191,27 @@ std::vector<ShownBox> ChooseOpen(HWND hDlg) {
     });
 }
 
+// Chooses "Open..." and, in the real open dialog, types the folder and then the
+// names, as a user would; returns the boxes the intake raised.
+std::vector<ShownBox> ChooseInRealOpenDialog(HWND hDlg, const std::wstring& folder, const std::wstring& typed) {
+    bool bTyped = false;
+    const UINT_PTR nTimer = StartTimer(50, [&] {
+        HWND hOpen = ::FindWindowA("#32770", "Open");
+        if (!hOpen || !::IsWindowVisible(hOpen))
+            return false;
+        ::SetDlgItemTextW(hOpen, 0x47C, (folder + L"\\").c_str());
+        ::SendMessageA(hOpen, WM_COMMAND, IDOK, 0);
+        ::SetDlgItemTextW(hOpen, 0x47C, typed.c_str());
+        ::PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
+        bTyped = true;
+        return true;
+    });
+    std::vector<ShownBox> boxes = ChooseOpen(hDlg);
+    StopTimer(nTimer);
+    EXPECT_TRUE(bTyped) << "the open dialog did not show";
+    return boxes;
+}
+
 }  // namespace
 
 TEST(FileIntake, OpenDialogIsAskedForPackagesOwnedByTheMainWindow) {
@@ -292,21 +313,7 @@ TEST(FileIntake, RealOpenDialogListsTwentyChosenFiles) {
     ::GetCurrentDirectoryA(MAX_PATH, szOldDir);
     ::SetCurrentDirectoryA(dir.Path().string().c_str());
     RunAndClose([&](HWND hDlg) {
-        bool bTyped = false;
-        const UINT_PTR nTimer = StartTimer(50, [&] {
-            HWND hOpen = ::FindWindowA("#32770", "Open");
-            if (!hOpen || !::IsWindowVisible(hOpen))
-                return false;
-            ::SetDlgItemTextA(hOpen, 0x47C, (dir.Path().string() + "\\").c_str());
-            ::SendMessageA(hOpen, WM_COMMAND, IDOK, 0);
-            ::SetDlgItemTextA(hOpen, 0x47C, typed.c_str());
-            ::PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
-            bTyped = true;
-            return true;
-        });
-        EXPECT_TRUE(ChooseOpen(hDlg).empty());
-        StopTimer(nTimer);
-        EXPECT_TRUE(bTyped);
+        EXPECT_TRUE(ChooseInRealOpenDialog(hDlg, dir.Path().wstring(), std::wstring(typed.begin(), typed.end())).empty());
         EXPECT_EQ(Names(hDlg), expected);
     });
     ::SetCurrentDirectoryA(szOldDir);
@@ -522,21 +529,7 @@ TEST(FileIntake, CyrillicAndJapaneseNamesChosenInTheRealOpenDialogGiveFullRows) 
         typed += L"\"" + name.wide + L"\" ";
     }
     RunAndClose([&](HWND hDlg) {
-        bool bTyped = false;
-        const UINT_PTR nTimer = StartTimer(50, [&] {
-            HWND hOpen = ::FindWindowA("#32770", "Open");
-            if (!hOpen || !::IsWindowVisible(hOpen))
-                return false;
-            ::SetDlgItemTextW(hOpen, 0x47C, (dir.Path().wstring() + L"\\").c_str());
-            ::SendMessageA(hOpen, WM_COMMAND, IDOK, 0);
-            ::SetDlgItemTextW(hOpen, 0x47C, typed.c_str());
-            ::PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
-            bTyped = true;
-            return true;
-        });
-        EXPECT_TRUE(ChooseOpen(hDlg).empty());
-        StopTimer(nTimer);
-        EXPECT_TRUE(bTyped);
+        EXPECT_TRUE(ChooseInRealOpenDialog(hDlg, dir.Path().wstring(), typed).empty());
         const std::vector<Row> rows = ListRows(::GetDlgItem(hDlg, IDC_FILE_LIST));
         ASSERT_EQ(rows.size(), 2u);
         // The dialog may hand the names over in either order; each row is whole.
