@@ -70,11 +70,3 @@ CString ComputeFileHash(const char* pszPath) {
     file.OpenOrThrow(pszPath);
     return ReadFileFacts(file, CInspectOptions()).strDigest;
 }
-
-CString HashOpenFile(CFile& file, ULONGLONG nLength) {
-    if (nLength >= kHashSizeLimit)
-        return "Not available";
-    CInspectOptions options;
-    options.nMaxSize = 0;
-    return ReadFileFacts(file, options).strDigest;
-}

@@ -11,11 +11,6 @@ constexpr ULONGLONG kHashSizeLimit = 10485760;
 // the file cannot be opened or read, CMemoryException when its buffer cannot be had.
 CString ComputeFileHash(const char* pszPath);
 
-class CFile;
-// The digest text of an open file whose length was found to be nLength; hashes
-// the bytes actually read, to the end of the file.
-CString HashOpenFile(CFile& file, ULONGLONG nLength);
-
 // The MD5 digest text of a block, or the text of the step that failed.
 CString HashBuffer(const BYTE* pData, DWORD dwLength);
 

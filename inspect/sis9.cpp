@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "../framework/file.h"
 
 namespace {
 
@@ -254,23 +253,4 @@ Sis9Result ParseSis9(const BYTE* pData, size_t nSize, ULONGLONG nFileLength, Sis
         return notSis9;
     facts = parsed;
     return {Sis9Status::Complete, 0};
-}
-
-bool ReadSis9Facts(CFile& file, ULONGLONG nFileLength, Sis9Facts& facts) {
-    if (nFileLength < 16)
-        return false;
-    std::vector<BYTE> buffer(static_cast<size_t>(std::min<ULONGLONG>(nFileLength, kSis9HeadBytes)));
-    file.Seek(0, CFile::begin);
-    if (file.Read(buffer.data(), static_cast<UINT>(buffer.size())) != buffer.size())
-        return false;
-    Sis9Result result = ParseSis9(buffer.data(), buffer.size(), nFileLength, facts);
-    if (result.status == Sis9Status::NeedMore && result.nNeeded > buffer.size()) {
-        const size_t nHave = buffer.size();
-        buffer.resize(result.nNeeded);
-        const UINT nRest = static_cast<UINT>(result.nNeeded - nHave);
-        if (file.Read(buffer.data() + nHave, nRest) != nRest)
-            return false;
-        result = ParseSis9(buffer.data(), buffer.size(), nFileLength, facts);
-    }
-    return result.status == Sis9Status::Complete;
 }

@@ -4,8 +4,6 @@
 
 #include "../framework/types.h"
 
-class CFile;
-
 // What a Symbian 9 package says about itself inside its compressed controller.
 struct Sis9Facts {
     DWORD dwUid = 0;
@@ -37,12 +35,6 @@ size_t Sis9BytesWanted(const BYTE* pData, size_t nSize, ULONGLONG nFileLength);
 
 // The checksum a Symbian UID header carries in its fourth word, over its first three.
 DWORD Uid4Of(const BYTE* pUids);
-
-// Reads just the bytes needed from the start of an open file of nFileLength bytes.
-// True only for a Symbian 9 package whose controller parses completely. Bad
-// content gives false; only the file's own read errors throw. Leaves the file
-// position anywhere.
-bool ReadSis9Facts(CFile& file, ULONGLONG nFileLength, Sis9Facts& facts);
 
 // Keeps the first bytes of a stream, as many as the summary turns out to need: the
 // fixed header and the Symbian 9 reader's first look, then up to the end of the

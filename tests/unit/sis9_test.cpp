@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -206,10 +207,20 @@ void ExpectFacts(const Sis9Facts& facts, uint32_t uid, int major, int minor, int
     EXPECT_EQ(facts.bSigned, bSigned) << what;
 }
 
+// Reads a file as the inspection does: in pieces, keeping only the head the
+// reader asks for, then parses that head.
 bool ReadFile(const std::string& path, Sis9Facts& facts) {
     CFile file;
     file.OpenOrThrow(path.c_str());
-    return ReadSis9Facts(file, file.GetLength(), facts);
+    Sis9HeadKeeper head(file.GetLength());
+    BYTE piece[4096];
+    while (head.Missing() > 0) {
+        const UINT nRead = file.Read(piece, static_cast<UINT>(std::min<size_t>(sizeof piece, head.Missing())));
+        if (nRead == 0)
+            break;
+        head.Take(piece, nRead);
+    }
+    return ParseSis9(head.Head().data(), head.Head().size(), file.GetLength(), facts).status == Sis9Status::Complete;
 }
 
 Bytes LoadFile(const std::filesystem::path& path) {
