@@ -1,9 +1,11 @@
 #include "app.h"
 
+#include <exception>
 #include <vector>
 
 #include <ole2.h>
 
+#include "exceptions.h"
 #include "message_box.h"
 
 namespace {
@@ -39,6 +41,26 @@ int CWinApp::ShowMessageBox(HWND hWndOwner, const char* pszText, UINT nType) {
 }
 
 CWinApp* AfxGetApp() noexcept { return s_pApp; }
+
+void ReportCaughtException(HWND hWndOwner) {
+    CString strText = "An unexpected error occurred.";
+    UINT nType = MB_ICONSTOP;
+    try {
+        throw;
+    } catch (const CMemoryException& e) {
+        strText = e.GetErrorMessage();
+        nType = MB_ICONEXCLAMATION | MB_SYSTEMMODAL;
+    } catch (const CException& e) {
+        strText = e.GetErrorMessage();
+    } catch (const std::exception& e) {
+        strText = e.what();
+    } catch (...) {
+    }
+    if (s_pApp)
+        s_pApp->ShowMessageBox(hWndOwner, strText, nType);
+    else
+        ShowFittedMessageBox(hWndOwner, strText, nullptr, nType);
+}
 
 HINSTANCE AfxGetInstanceHandle() noexcept { return ::GetModuleHandleA(nullptr); }
 

@@ -26,6 +26,9 @@ public:
 
 CWinApp* AfxGetApp() noexcept;
 HINSTANCE AfxGetInstanceHandle() noexcept;
+// Shows the exception being handled, from inside a catch block: its own text, with
+// the exclamation icon for a memory failure and the stop icon for any other.
+void ReportCaughtException(HWND hWndOwner);
 // Initialises OLE for the calling thread until the entry point's exit path.
 BOOL AfxOleInit();
 // The entry point's body: InitInstance, then ExitInstance and the framework's shut-down.

@@ -1,12 +1,10 @@
 #include "thread.h"
 
-#include <exception>
 #include <new>
 
 #include <process.h>
 
 #include "app.h"
-#include "exceptions.h"
 
 CWinThread::~CWinThread() {
     if (m_hThread)
@@ -37,28 +35,10 @@ DWORD CWinThread::ResumeThread() { return ::ResumeThread(m_hThread); }
 unsigned __stdcall CWinThread::Start(void* pThread) {
     CWinThread* pSelf = static_cast<CWinThread*>(pThread);
     UINT nExitCode = 1;
-    const char* pszError = nullptr;
-    CString strError;
-    UINT nType = MB_ICONSTOP;
     try {
         nExitCode = pSelf->m_pfnThreadProc(pSelf->m_pParam);
-    } catch (const CMemoryException& e) {
-        strError = e.GetErrorMessage();
-        nType = MB_ICONEXCLAMATION | MB_SYSTEMMODAL;
-    } catch (const CException& e) {
-        strError = e.GetErrorMessage();
-    } catch (const std::exception& e) {
-        pszError = e.what();
     } catch (...) {
-        pszError = "An unexpected error occurred.";
-    }
-    if (pszError)
-        strError = pszError;
-    if (!strError.IsEmpty()) {
-        if (CWinApp* pApp = AfxGetApp())
-            pApp->ShowMessageBox(nullptr, strError, nType);
-        else
-            ::MessageBoxA(nullptr, strError, nullptr, nType);
+        ReportCaughtException(nullptr);
     }
     if (pSelf->m_bAutoDelete)
         delete pSelf;

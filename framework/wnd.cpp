@@ -1,13 +1,10 @@
 #include "wnd.h"
 
 #include <cassert>
-#include <exception>
 
 #include <commctrl.h>
 
 #include "app.h"
-#include "exceptions.h"
-#include "message_box.h"
 
 const CRuntimeClass CWnd::s_runtimeClass = {"CWnd", nullptr};
 const MessageMap CWnd::s_messageMap = {nullptr, nullptr, 0};
@@ -212,16 +209,6 @@ LRESULT CWnd::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) {
     return Default();
 }
 
-namespace {
-void ReportException(HWND hWnd, const char* pszText, UINT nType) {
-    HWND hOwner = ::IsWindow(hWnd) ? ::GetAncestor(hWnd, GA_ROOT) : nullptr;
-    if (CWinApp* pApp = AfxGetApp())
-        pApp->ShowMessageBox(hOwner, pszText, nType);
-    else
-        ShowFittedMessageBox(hOwner, pszText, nullptr, nType);
-}
-}  // namespace
-
 // Every message of every bound window comes through here. An exception must not
 // go back through user32 (on i686 that ends the process), so this is the one
 // place that catches it: it shows the text and counts the message as handled.
@@ -239,14 +226,8 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM 
     }
     try {
         return pWnd->WindowProc(nMsg, wParam, lParam);
-    } catch (const CMemoryException& e) {
-        ReportException(hWnd, e.GetErrorMessage(), MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
-    } catch (const CException& e) {
-        ReportException(hWnd, e.GetErrorMessage(), MB_ICONSTOP);
-    } catch (const std::exception& e) {
-        ReportException(hWnd, e.what(), MB_ICONSTOP);
     } catch (...) {
-        ReportException(hWnd, "An unexpected error occurred.", MB_ICONSTOP);
+        ReportCaughtException(::IsWindow(hWnd) ? ::GetAncestor(hWnd, GA_ROOT) : nullptr);
     }
     if (nMsg == WM_CREATE)
         return -1;
