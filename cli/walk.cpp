@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../framework/exceptions.h"
+#include "../inspect/file_name.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -84,7 +85,7 @@ public:
             const std::string strPath = Join(strFolder, entry.strName);
             if (entry.bFolder)
                 Walk(strPath);
-            else if (!HasPackageExtension(strPath))
+            else if (!EndsInSis(strPath.c_str()))
                 continue;
             else if (entry.bPlainFile)
                 m_onFile(strPath);
@@ -179,13 +180,6 @@ bool ListsBefore(const std::string& a, const std::string& b) {
         return a.size() < b.size();
     // Names that differ only in case (possible off Windows) keep one fixed order.
     return a < b;
-}
-
-bool HasPackageExtension(const std::string& strPath) {
-    if (strPath.size() < 3)
-        return false;
-    const char* p = strPath.c_str() + strPath.size() - 3;
-    return UpperAscii(p[0]) == 'S' && UpperAscii(p[1]) == 'I' && UpperAscii(p[2]) == 'S';
 }
 
 bool IsFolder(const char* pszPath) {

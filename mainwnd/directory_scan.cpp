@@ -3,11 +3,11 @@
 #include <cstring>
 #include <memory>
 
-#include <mbstring.h>
 #include <ole2.h>
 #include <shlobj.h>
 
 #include "exceptions.h"
+#include "file_name.h"
 #include "main_dialog.h"
 #include "resource.h"
 
@@ -25,15 +25,6 @@ CString SystemErrorText(DWORD dwError) {
     if (strText.IsEmpty())
         strText.Format("System error %lu.", static_cast<unsigned long>(dwError));
     return strText;
-}
-
-// The last three characters of the path, as characters of the ANSI code page.
-bool EndsInSis(const char* pszPath) {
-    const auto* pStart = reinterpret_cast<const unsigned char*>(pszPath);
-    const unsigned char* pTail = pStart + std::strlen(pszPath);
-    for (int i = 0; i < 3 && pTail > pStart; ++i)
-        pTail = _mbsdec(pStart, pTail);
-    return _mbsicmp(pTail, reinterpret_cast<const unsigned char*>("sis")) == 0;
 }
 
 BOOL CALLBACK CloseTopLevelWindow(HWND hWnd, LPARAM) {

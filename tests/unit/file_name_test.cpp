@@ -46,3 +46,23 @@ TEST(FileNameOfPath, DoubleByteCharacterEndingInBackslashByte) {
     _setmbcp(nOldPage);
 }
 #endif
+
+// The walks' test, shared by the window and pakrill-cli: the last three characters.
+TEST(EndsInSis, LastThreeCharactersInAnyCase) {
+    struct Case {
+        const char* path;
+        bool taken;
+    } const cases[] = {
+        {"a.sis", true}, {"B.SIS", true}, {"thesis", true}, {".sis", true}, {"x.Sis", true},
+        {"x.sisx", false}, {"c.txt", false}, {"is", false}, {"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(EndsInSis(c.path), c.taken) << c.path;
+#ifdef _WIN32
+    // In code page 932 "\x82s" is one character, so "\x82sis" ends in "\x82s", "i", "s".
+    const int nOldPage = _getmbcp();
+    ASSERT_EQ(_setmbcp(932), 0);
+    EXPECT_FALSE(EndsInSis("\x82sis"));
+    _setmbcp(nOldPage);
+#endif
+}
