@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -22,6 +23,7 @@
 #include "app.h"
 #include "main_dialog.h"
 #include "resource.h"
+#include "shell_input.h"
 
 namespace {
 
@@ -86,11 +88,7 @@ private:
 
 void Pump(DWORD dwMilliseconds) {
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMilliseconds, QS_ALLINPUT);
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
+    PumpMessages();
 }
 
 int Rows(HWND hDlg) { return static_cast<int>(::SendDlgItemMessageA(hDlg, IDC_FILE_LIST, LVM_GETITEMCOUNT, 0, 0)); }
@@ -102,42 +100,15 @@ double WaitForRows(HWND hDlg, int nRows) {
     return Now();
 }
 
-HDROP MakeDrop(const std::vector<std::string>& paths) {
-    size_t nBytes = sizeof(DROPFILES) + 1;
-    for (const std::string& path : paths)
-        nBytes += path.size() + 1;
-    HGLOBAL hGlobal = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nBytes);
-    auto* pDrop = static_cast<DROPFILES*>(::GlobalLock(hGlobal));
-    pDrop->pFiles = sizeof(DROPFILES);
-    char* p = reinterpret_cast<char*>(pDrop + 1);
-    for (const std::string& path : paths) {
-        std::memcpy(p, path.c_str(), path.size() + 1);
-        p += path.size() + 1;
-    }
-    ::GlobalUnlock(hGlobal);
-    return static_cast<HDROP>(hGlobal);
-}
-
 void Walk(HWND hDlg, const std::string& folder, int nFiles) {
     ::PostMessageA(hDlg, WM_COMMAND, ID_OPEN_DIRECTORY, 0);
     HWND hBrowser = nullptr;
     while (!(hBrowser = ::FindWindowA("#32770", "Browse for Folder")) || !::IsWindowVisible(hBrowser))
         Pump(10);
-    // Selected once the browser has filled its tree.
     const std::string name = folder.substr(folder.find_last_of('\\') + 1);
-    HWND hTree = ::FindWindowExA(hBrowser, nullptr, "SysTreeView32", nullptr);
-    for (;;) {
-        ::SendMessageA(hBrowser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-        char szText[MAX_PATH] = {};
-        TVITEMA item = {};
-        item.mask = TVIF_TEXT;
-        item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageA(hTree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-        item.pszText = szText;
-        item.cchTextMax = MAX_PATH;
-        if (item.hItem && ::SendMessageA(hTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) &&
-            ::lstrcmpiA(szText, name.c_str()) == 0)
-            break;
-        Pump(20);
+    if (!SelectInFolderBrowser(hBrowser, TRUE, reinterpret_cast<LPARAM>(folder.c_str()), name)) {
+        std::fprintf(stderr, "the folder browser did not select %s\n", folder.c_str());
+        std::exit(1);
     }
     Probe probe(hDlg);
     const double dStart = Now();

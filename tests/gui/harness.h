@@ -5,6 +5,7 @@
 
 #include "app.h"
 #include "dialog.h"
+#include "shell_input.h"
 
 // The test program's application object. Message boxes raised by the framework
 // are recorded; they are shown unless bShowBoxes is off.
@@ -49,8 +50,6 @@ struct ShownBox {
 // Runs step while a timer reads and closes every message box that shows up.
 std::vector<ShownBox> CloseBoxesDuring(const std::function<void()>& step);
 
-// Dispatches every message queued for this thread.
-void PumpMessages();
 
 // A child's rectangle in its parent's client coordinates.
 RECT ChildRect(HWND hDlg, int nId);
@@ -77,8 +76,6 @@ CMainDialog& MainDialog();
 // Runs the messages of this thread until the main dialog's intake is idle: every
 // file handed over has its row or its report. False when that takes over 20 s.
 bool WaitForIntake();
-// A dropped set as the shell hands it over: DROPFILES, then the names, double NUL.
-HDROP MakeDrop(const std::vector<std::string>& paths);
 // Chooses "Open directory..." and then, in the real folder browser, the folder;
 // an empty folder cancels the browser. Returns once the browser has closed.
 void ChooseFolder(HWND hDlg, const std::string& folder);
@@ -86,9 +83,6 @@ void ChooseFolder(HWND hDlg, const std::string& folder);
 HWND FindFolderBrowser();
 // Chooses "Open directory..." and returns its browser once shown, or null.
 HWND OpenFolderBrowser(HWND hDlg);
-// Selects an item by path (bPath) or by item identifier list; true once the tree
-// shows the item named name selected.
-bool SelectInFolderBrowser(HWND hBrowser, BOOL bPath, LPARAM lItem, const std::string& name);
 // Presses the button and waits until the browser is gone.
 bool CloseFolderBrowser(HWND hBrowser, int nButton);
 
