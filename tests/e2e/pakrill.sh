@@ -63,6 +63,14 @@ menu() {
   done
 }
 
+# A new folder of sample packages in OUT_DIR; prints its path.
+fresh_samples() {
+  local dir=$out/$1-samples
+  rm -rf "$dir"
+  python3 "$root/tools/make-samples.py" "$dir" >/dev/null
+  echo "$dir"
+}
+
 # Chooses files in the real open dialog: the folder first, then the names as typed.
 choose_files() {
   # Return opens File, Return chooses "Open...".
@@ -135,9 +143,7 @@ screenshot)
   expect_exit Escape
   ;;
 open)
-  samples=$out/open-samples
-  rm -rf "$samples"
-  python3 "$root/tools/make-samples.py" "$samples" >/dev/null
+  samples=$(fresh_samples open)
   choose_files "$samples" '"HelloWorld_r6.sis" "Legacy_r5.sis" "Tiny.sis"'
   for _ in $(seq 50); do
     rows=$("$root/tools/wine-run" "$build" "$probe" | tr -d '\r')
@@ -194,9 +200,7 @@ about)
   expect_exit Escape
   ;;
 caption)
-  samples=$out/caption-samples
-  rm -rf "$samples"
-  python3 "$root/tools/make-samples.py" "$samples" >/dev/null
+  samples=$(fresh_samples caption)
   held="Z:${samples//\//\\}\\Tiny.sis"
   coproc HOLD { exec "$root/tools/wine-run" "$build" "$holdfile" "$held" 2>&1; }
   read -r -t 20 line <&"${HOLD[0]}" || true
